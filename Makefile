@@ -1,0 +1,27 @@
+# Set-up and everyday commands. Both targets configure and build from scratch
+# on a fresh machine.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= 2
+
+.PHONY: all build build-asan demo test clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON >/dev/null
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+demo: build
+	$(BUILD)/orvlink -V
+
+test: build build-asan
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+	cd $(ASAN_BUILD) && ctest -j $(JOBS) --output-on-failure
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+
+namespace orv {
+
+// The options of the command parameters field.
+struct Options {
+    int opt_sym = 0;               // -S: symbol file
+    int opt_map = 0;               // -M: map file
+    int opt_map_symbols = 0;       // -MS: map file lists the globals too
+    int opt_no_request = 0;        // -N: ignore files and libraries that modules request
+    int opt_version_check = 0;     // -V: every module carries the first one's version
+    int opt_quiet = 0;             // -.: no banner (all fields given) and no pass headings
+    int opt_absolute_overlap = 0;  // -A: absolute units may overlap before relocatable ones
+    int opt_debug = 0;             // -DEBUG: reader trace lines
+    int bank_mode = 0;             // -BANK: the extend area above 0xFFFF
+    int32_t max_address = 0xFFFF;  // 0x1FFFF with -BANK
+    const char* out_dir = nullptr;   // -O: ends in its separator
+    const char* out_name = nullptr;  // -F: base name without extension
+};
+
+}  // namespace orv

@@ -1,0 +1,39 @@
+#include "driver/banner.h"
+
+#include <cstdio>
+
+#include "driver/link_context.h"
+
+namespace orv {
+
+const char* const BANNER_TITLE[3] = {"Orvan Family LINKER ", "V.4.00.00", " "};
+
+namespace {
+
+const char* const COPYRIGHT[2] = {
+    "\nCopyright (C) 2026 Orvlink developers. All rights reserved.\n",
+    "Linker for the Orvan family of 8-bit microcontrollers.\n",
+};
+
+}  // namespace
+
+void init_linker(LinkContext& ctx) {
+    ctx.pools.str_pool.init();
+    ctx.pools.mem_pool.init();
+    ctx.options.bank_mode = 0;
+    ctx.options.max_address = 0xFFFF;
+}
+
+void print_banner(LinkContext& ctx) {
+    if (ctx.options.opt_quiet) return;
+    for (const char* text : BANNER_TITLE) std::fputs(text, ctx.console.err);
+    for (const char* text : COPYRIGHT) std::fputs(text, ctx.console.err);
+    std::fputs("\n", ctx.console.err);
+}
+
+void print_version(LinkContext& ctx) {
+    for (const char* text : BANNER_TITLE) std::fputs(text, ctx.console.err);
+    std::fputs("\n", ctx.console.err);
+}
+
+}  // namespace orv

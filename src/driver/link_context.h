@@ -1,0 +1,42 @@
+#pragma once
+#include "command/command_input.h"
+#include "command/options.h"
+#include "driver/pools.h"
+#include "library/library_reader.h"
+#include "output/output_state.h"
+#include "pass1/object_reader.h"
+#include "pass1/pass1.h"
+#include "pass1/symbols.h"
+#include "pass2/pass2.h"
+#include "placement/sections.h"
+#include "platform/console.h"
+
+namespace orv {
+
+// Every table of one link. The phases fill it one after another; nothing of
+// a link lives outside it, so a link can run twice in one process.
+struct LinkContext {
+    explicit LinkContext(Console console_streams = {}) : console(console_streams) {}
+    LinkContext(const LinkContext&) = delete;
+    LinkContext& operator=(const LinkContext&) = delete;
+
+    Console console;
+    Pools pools;
+    Options options;
+    CommandState command;
+    ReaderState reader;
+    SectionTable sections;
+    SymbolTable symbols;
+    Pass1State pass1;
+    LibraryState library;
+    Pass2State pass2;
+    OutputState output;
+
+    // Set by findings that let the link go on; the finish turns it into status 1.
+    int link_failed = 0;
+
+    // Shorthands for the pools.
+    const char* str_save(std::string_view text) { return orv::str_save(pools.str_pool, text); }
+};
+
+}  // namespace orv

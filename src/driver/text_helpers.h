@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+
+namespace orv {
+
+// Whitespace of the command fields: blank, tab, line feed, vertical tab,
+// form feed, carriage return.
+bool is_field_space(char c);
+
+bool is_hex(char c);
+bool is_lower_hex(char c);
+bool is_upper_hex(char c);
+
+// Number of maximal runs of non-whitespace characters.
+int count_words(const char* text);
+
+// Reads the hexadecimal digits at *cursor, advancing past them. Higher digits
+// shift out of the 32-bit value; with no digit the value is 0 and the cursor
+// does not move.
+uint32_t get_hex(const char** cursor);
+uint32_t get_hex(char** cursor);
+
+// Upper-cases a to z only.
+char to_upper_ascii(char c);
+
+}  // namespace orv

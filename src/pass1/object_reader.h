@@ -1,0 +1,53 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/binary_input.h"
+
+namespace orv {
+
+struct LinkContext;
+
+// Relocatable file from a module's file-name record, in order of first request.
+struct RequestedFile {
+    const char* name;
+    RequestedFile* next;
+};
+
+// Library from a module's file-name record; duplicates are kept.
+struct RequestedLib {
+    const char* name;
+    int found;  // opened once; `name` is then the name that opened it
+    RequestedLib* next;
+};
+
+// State that the object and library readers, pass 2 and the symbol file share.
+struct ReaderState {
+    const char* current_file = nullptr;    // name of the input file being read
+    int32_t unit_base = 0;                 // global number of the module's first unit
+    int next_tag = 0;                      // the record tag read ahead
+    const char* current_member = nullptr;  // library module being taken in
+    const char* source_name = nullptr;     // from the module's file-name record
+    const char* first_version = nullptr;   // with -V: version of the first module read
+    int collect_requests = 0;
+
+    RequestedFile* requested_files = nullptr;
+    RequestedFile* requested_files_tail = nullptr;
+    int requested_file_count = 0;
+    RequestedLib* requested_libs = nullptr;
+    RequestedLib* requested_libs_tail = nullptr;
+    int requested_lib_count = 0;
+};
+
+// Longest name a reader keeps; the rest of a longer name is dropped.
+constexpr int NAME_LIMIT = 511;
+
+// A big-endian unsigned number of 1 to 4 bytes; the end of the file inside
+// it is internal error point "9".
+uint32_t red_number(BinaryInput& file, int width);
+
+// A zero-terminated name into a buffer of NAME_LIMIT + 1 bytes; returns the
+// number of characters kept. The end of the file while keeping is point
+// "10", while dropping the tail of an over-long name point "11".
+int red_string(BinaryInput& file, char (&buffer)[NAME_LIMIT + 1]);
+
+}  // namespace orv

@@ -1,0 +1,43 @@
+#include "platform/clock.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace orv {
+namespace {
+
+bool epoch_from_environment(std::time_t& when) {
+    const char* text = std::getenv("SOURCE_DATE_EPOCH");
+    if (text == nullptr || *text == '\0') return false;
+    long long value = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9' || value > 253402300799LL) return false;
+        value = value * 10 + (*p - '0');
+    }
+    when = static_cast<std::time_t>(value);
+    return true;
+}
+
+}  // namespace
+
+std::string link_time_text() {
+    static const char* const DAYS[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const MONTHS[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::time_t when;
+    std::tm parts{};
+    if (epoch_from_environment(when)) {
+        gmtime_r(&when, &parts);
+    } else {
+        when = std::time(nullptr);
+        localtime_r(&when, &parts);
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %d\n", DAYS[parts.tm_wday % 7],
+                  MONTHS[parts.tm_mon % 12], parts.tm_mday, parts.tm_hour, parts.tm_min,
+                  parts.tm_sec, parts.tm_year + 1900);
+    return text;
+}
+
+}  // namespace orv

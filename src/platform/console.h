@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdio>
+
+namespace orv {
+
+// The three console streams of a run. A real run uses the process's own;
+// in-process tests hand in memory streams.
+struct Console {
+    std::FILE* in = stdin;
+    std::FILE* out = stdout;
+    std::FILE* err = stderr;
+};
+
+}  // namespace orv

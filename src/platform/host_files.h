@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+// The linker builds DOS-style names: upper case, backslash or slash as
+// directory separator. The host file system is case-sensitive with slashes,
+// so a name is mapped to a host path before it is opened.
+
+// Host path for a name the linker built: each component that does not exist
+// as spelled is matched case-insensitively within its directory, so that
+// MAIN.ROV opens main.rov and creating OUT.HEX replaces an existing out.hex
+// instead of adding a second file. A component that matches nothing keeps its
+// spelling (a file about to be created, or one that is missing).
+std::string host_path(std::string_view linker_name);
+
+// True for the characters that separate directories in a linker name.
+inline bool is_dir_separator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace orv

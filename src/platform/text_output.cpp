@@ -1,0 +1,70 @@
+#include "platform/text_output.h"
+
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+#include "platform/host_files.h"
+
+namespace orv {
+
+std::unique_ptr<TextOutput> TextOutput::create(std::string_view linker_name) {
+    std::FILE* file = std::fopen(host_path(linker_name).c_str(), "wb");
+    if (file == nullptr) return nullptr;
+    return std::unique_ptr<TextOutput>(new TextOutput(file));
+}
+
+TextOutput::~TextOutput() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+bool TextOutput::print(const char* format, ...) {
+    char small[256];
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int length = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    bool ok;
+    if (length < 0) {
+        ok = false;
+    } else if (std::size_t(length) < sizeof small) {
+        ok = write(std::string_view(small, std::size_t(length)));
+    } else {
+        std::vector<char> large(std::size_t(length) + 1);
+        std::vsnprintf(large.data(), large.size(), format, again);
+        ok = write(std::string_view(large.data(), std::size_t(length)));
+    }
+    va_end(again);
+    return ok;
+}
+
+bool TextOutput::write(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t line_end = text.find('\n', start);
+        if (line_end == std::string_view::npos) {
+            std::size_t n = text.size() - start;
+            return std::fwrite(text.data() + start, 1, n, file_) == n && !std::ferror(file_);
+        }
+        std::size_t n = line_end - start;
+        if (std::fwrite(text.data() + start, 1, n, file_) != n) return false;
+        if (std::fwrite("\r\n", 1, 2, file_) != 2) return false;
+        start = line_end + 1;
+    }
+    return !std::ferror(file_);
+}
+
+bool TextOutput::put_char(char c) {
+    return write(std::string_view(&c, 1));
+}
+
+bool TextOutput::close() {
+    bool ok = !std::ferror(file_);
+    if (std::fclose(file_) != 0) ok = false;
+    file_ = nullptr;
+    return ok;
+}
+
+}  // namespace orv

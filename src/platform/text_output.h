@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+namespace orv {
+
+// An output text file as the linker's listings expect one: every "\n" is
+// written as CR LF. Write results are collected; closing reports whether all
+// of the file reached the disk.
+class TextOutput {
+public:
+    // Creates (or truncates) the file named by the linker; null on failure.
+    static std::unique_ptr<TextOutput> create(std::string_view linker_name);
+
+    ~TextOutput();
+    TextOutput(const TextOutput&) = delete;
+    TextOutput& operator=(const TextOutput&) = delete;
+
+    // printf-style text; false when the write failed.
+    bool print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    bool write(std::string_view text);
+    bool put_char(char c);
+
+    // Closes the file; false when any data could not be written.
+    bool close();
+
+private:
+    explicit TextOutput(std::FILE* file) : file_(file) {}
+    std::FILE* file_;
+};
+
+}  // namespace orv
