@@ -1,0 +1,46 @@
+#pragma once
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace orv::test {
+
+// What one run of the real orvlink binary printed and returned.
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the orvlink binary in `dir` with the given arguments, the text `input`
+// on standard input, and extra environment variables (an empty value unsets
+// the variable).
+RunResult run_orvlink(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                      const std::string& input = "",
+                      const std::map<std::string, std::string>& env = {});
+
+// A fresh, empty directory that is removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+    void write(const std::string& name, const std::string& bytes) const;
+    void write(const std::string& name, const std::vector<unsigned char>& bytes) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Reads a whole file as bytes.
+std::string read_file(const std::filesystem::path& file);
+
+}  // namespace orv::test
