@@ -6,4 +6,6 @@ namespace orv {
 
 void read_library(LinkContext&, BinaryInput&) {}
 
+const char* index_name_save(LinkContext& ctx, std::string_view name) { return ctx.str_save(name); }
+
 }  // namespace orv

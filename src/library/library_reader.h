@@ -2,6 +2,9 @@
 #include <cstdint>
 #include <vector>
 
+#include <string_view>
+
+#include "pass1/symbols.h"
 #include "platform/binary_input.h"
 
 namespace orv {
@@ -22,7 +25,15 @@ struct LibModule {
 
 struct LibraryState {
     std::vector<LibModule> lib_modules;  // in the order taken in
+
+    // While on, the definition readers put names into the index of the
+    // library module being examined instead of the global table.
+    int index_mode = 0;
+    SymbolTable index_root{0};
 };
+
+// Keeps a definition's name in the index's name buffer while index_mode is on.
+const char* index_name_save(LinkContext& ctx, std::string_view name);
 
 // Reads one open library file and takes in every module that defines a
 // still-undefined name.

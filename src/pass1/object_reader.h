@@ -50,4 +50,23 @@ uint32_t red_number(BinaryInput& file, int width);
 // "10", while dropping the tail of an over-long name point "11".
 int red_string(BinaryInput& file, char (&buffer)[NAME_LIMIT + 1]);
 
+// Reads the header and pass-1 records of one module; returns with the stop
+// tag consumed and left in next_tag.
+void red_r_module(LinkContext& ctx, BinaryInput& file);
+
+// The header records: format, program version, file names. Each starts at
+// its own tag.
+void red_r_fmt(LinkContext& ctx, BinaryInput& file);
+void red_r_ver(LinkContext& ctx, BinaryInput& file);
+void red_r_fname(LinkContext& ctx, BinaryInput& file);
+
+// The pass-1 records, called with their tag consumed. `tag` is the tag that
+// continues a run of unit entries or label groups (it differs in libraries).
+// Each leaves the byte after its record in next_tag.
+void red_r_unit(LinkContext& ctx, BinaryInput& file, int tag);
+void red_r_pub(LinkContext& ctx, BinaryInput& file, int tag);
+void red_r_sym(LinkContext& ctx, BinaryInput& file);
+void red_r_bit(LinkContext& ctx, BinaryInput& file);
+void red_r_ext(LinkContext& ctx, BinaryInput& file);
+
 }  // namespace orv
