@@ -1,16 +1,70 @@
 #include "command/command_input.h"
 
+#include "command/command_sources.h"
+#include "command/file_lists.h"
+#include "command/parameters.h"
+#include "command/section_info.h"
+#include "command/usage.h"
 #include "driver/banner.h"
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "placement/output_names.h"
 
 namespace orv {
+namespace {
+
+// The queries that a single argument can make instead of a link: the title
+// line (-V on standard error, --version on standard output) and the usage
+// text. Each ends the run with status 0.
+void answer_query(LinkContext& ctx, const std::string& arg) {
+    if (arg == "-V") {
+        print_version(ctx);
+    } else if (arg == "--version") {
+        print_title_line(ctx.console.out);
+    } else if (arg == "--help") {
+        print_usage(ctx);
+    } else {
+        return;
+    }
+    throw LinkError::silent_exit(0);
+}
+
+// Fills the fields from the arguments or the command file; returns the index
+// of the last field they supplied.
+int acquire_fields(LinkContext& ctx, const std::vector<std::string>& args) {
+    std::string (&fields)[FIELD_COUNT] = ctx.command.command_field;
+    if (args.empty()) return NO_FIELD;
+    // A command file is named only by a single argument; among several
+    // arguments "@" is ordinary text.
+    if (args.size() == 1 && !args[0].empty() && args[0][0] == '@') {
+        return read_command_file(fields, std::string_view(args[0]).substr(1));
+    }
+    return split_arguments(fields, args);
+}
+
+}  // namespace
 
 void get_command(LinkContext& ctx, const std::vector<std::string>& args) {
-    if (args.size() == 1 && args[0] == "-V") {
-        print_version(ctx);
-        throw LinkError::silent_exit(0);
+    if (args.size() == 1) answer_query(ctx, args[0]);
+
+    int last_supplied = acquire_fields(ctx, args);
+    const std::string (&fields)[FIELD_COUNT] = ctx.command.command_field;
+
+    // With every field given, the options come first so that -. can keep the
+    // banner quiet; otherwise the banner opens the prompts.
+    if (last_supplied == FIELD_PARAMETERS) {
+        set_parameters(ctx, fields[FIELD_PARAMETERS].c_str());
+        print_banner(ctx);
+    } else {
+        print_banner(ctx);
+        prompt_missing_fields(ctx, last_supplied);
+        set_parameters(ctx, fields[FIELD_PARAMETERS].c_str());
     }
+
+    set_rel_files(ctx, fields[FIELD_REL_FILES].c_str());
+    set_lib_files(ctx, fields[FIELD_LIBRARIES].c_str());
+    set_section_info(ctx, fields[FIELD_SECTION_INFO].c_str());
+    set_output_names(ctx);
 }
 
 }  // namespace orv

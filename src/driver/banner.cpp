@@ -31,9 +31,11 @@ void print_banner(LinkContext& ctx) {
     std::fputs("\n", ctx.console.err);
 }
 
-void print_version(LinkContext& ctx) {
-    for (const char* text : BANNER_TITLE) std::fputs(text, ctx.console.err);
-    std::fputs("\n", ctx.console.err);
+void print_title_line(std::FILE* stream) {
+    for (const char* text : BANNER_TITLE) std::fputs(text, stream);
+    std::fputs("\n", stream);
 }
+
+void print_version(LinkContext& ctx) { print_title_line(ctx.console.err); }
 
 }  // namespace orv

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 
 namespace orv {
 
@@ -13,7 +14,10 @@ void init_linker(LinkContext& ctx);
 // Writes the banner to standard error unless -. was given.
 void print_banner(LinkContext& ctx);
 
-// Writes the title line alone and a line end to standard error.
+// Writes the title line alone and a line end to `stream`.
+void print_title_line(std::FILE* stream);
+
+// The version query -V: the title line on standard error.
 void print_version(LinkContext& ctx);
 
 }  // namespace orv

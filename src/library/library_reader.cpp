@@ -1,11 +1,170 @@
 #include "library/library_reader.h"
 
+#include <climits>
+#include <filesystem>
+#include <system_error>
+
+#include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "pass1/object_reader.h"
+#include "pass1/reader_trace.h"
+#include "platform/host_files.h"
 
 namespace orv {
+namespace {
 
-void read_library(LinkContext&, BinaryInput&) {}
+constexpr int TAG_UNITS = 0xF3;
+constexpr int TAG_EXTERNALS = 0xF7;
+constexpr int TAG_TRAILER = 0xF8;
+constexpr int TAG_END = 0xFF;
 
-const char* index_name_save(LinkContext& ctx, std::string_view name) { return ctx.str_save(name); }
+// Bytes of the module trailer that no reader interprets.
+constexpr int TRAILER_RESERVED = 13;
+
+// The only library format this linker reads.
+constexpr std::string_view LIBRARY_FORMAT = "VER.A";
+
+int read_tag(BinaryInput& file) { return file.get(); }
+
+// The library's size bounds every skip and every index block read from it.
+long library_file_size(const LinkContext& ctx) {
+    std::error_code failed;
+    auto size = std::filesystem::file_size(host_path(ctx.reader.current_file), failed);
+    if (failed || size > uintmax_t(LONG_MAX)) return LONG_MAX;
+    return long(size);
+}
+
+// A forward skip over a module entry. The host would let a seek run past the
+// end of the file, but the skips of a library always land on the next module
+// entry or at the end of the file: a target beyond the end, or one behind
+// the current position, is a seek the library cannot satisfy.
+void skip_forward(LinkContext& ctx, BinaryInput& file, uint64_t distance) {
+    long here = file.tell();
+    long size = ctx.library.file_size;
+    if (here < 0 || here > size || distance > uint64_t(size - here) || !file.skip(long(distance))) {
+        error_exit(ERR_SEEK, ctx.reader.current_file);
+    }
+}
+
+// A name defined twice in the index of a module that is not taken in would
+// leave the link failed without a line naming it. It is reported like any
+// other multiple definition: the entry, with both definers, goes into the
+// global table.
+void enter_index_duplicates(LinkContext& ctx) {
+    for (const auto& [name, entry] : ctx.library.index_root.entries()) {
+        if (entry.state != SYM_MULTIPLE) continue;
+        SymbolEntry kept = entry;
+        kept.name = ctx.str_save(name);
+        ctx.symbols.enter_symbol(kept);
+    }
+}
+
+// Takes the module whose index has just been read into the link: its names,
+// units and external references, and the record pass 2 finds it by.
+void take_module(LinkContext& ctx, BinaryInput& file, const char* name) {
+    LibraryState& library = ctx.library;
+    ReaderState& reader = ctx.reader;
+    ctx.pass1.member_added = 1;
+    reader.current_member = name;
+
+    enter_index(ctx);
+    // The global entries now point into the index's names.
+    library.kept_names.push_back(std::move(library.index_names));
+    library.release_index();
+
+    if (reader.next_tag == TAG_UNITS) red_r_unit(ctx, file, TAG_UNITS);
+    // The index's labels named units of this module; now they must exist.
+    check_label_units(ctx);
+    if (reader.next_tag == TAG_EXTERNALS) red_r_ext(ctx, file);
+    if (reader.next_tag != TAG_TRAILER) internal_error("20");
+
+    uint32_t image_offset = red_number(file, 4);
+    red_number(file, 4);
+    uint32_t reloc_offset = red_number(file, 4);
+    red_number(file, 4);
+    uint32_t code_offset = red_number(file, 4);
+    // A truncated trailer is caught by its closing tag.
+    for (int i = 0; i < TRAILER_RESERVED; ++i) file.get();
+    if (read_tag(file) != TAG_END) internal_error("20.1");
+
+    library.lib_modules.push_back(LibModule{name, ctx.pass1.library_index, library.module_no,
+                                            int32_t(image_offset), int32_t(reloc_offset),
+                                            int32_t(code_offset), reader.unit_base,
+                                            ctx.sections.unit_count - 1});
+    library.loaded.emplace(ctx.pass1.library_index, library.module_no);
+}
+
+}  // namespace
+
+uint32_t red_l_head(LinkContext& ctx, BinaryInput& file) {
+    reader_trace(ctx, "now red_l_head()\n");
+    char text[NAME_LIMIT + 1];
+    if (read_tag(file) != 0xF0) internal_error("12");
+    red_string(file, text);
+    if (read_tag(file) != 0xF1) error_exit(ERR_FORMAT_MISMATCH, ctx.reader.current_file);
+    int length = red_string(file, text);
+    if (std::string_view(text, std::size_t(length)) != LIBRARY_FORMAT) {
+        error_exit(ERR_FORMAT_MISMATCH, ctx.reader.current_file);
+    }
+    if (read_tag(file) != 0xF2) internal_error("13");
+    red_string(file, text);
+    if (read_tag(file) != 0xF3) internal_error("14");
+    uint32_t module_count = red_number(file, 4);
+    if (read_tag(file) != 0xF4) internal_error("15");
+    red_number(file, 4);
+    if (read_tag(file) != TAG_END) internal_error("16");
+    return module_count;
+}
+
+void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
+    reader_trace(ctx, "now red_l_tbl()\n");
+    LibraryState& library = ctx.library;
+    char name[NAME_LIMIT + 1];
+    if (read_tag(file) != 0xF0) internal_error("17");
+    int length = red_string(file, name);
+    if (read_tag(file) != 0xF1) internal_error("18");
+    uint32_t skip_all = red_number(file, 4);
+    uint32_t skip_rest = red_number(file, 4);
+
+    // Taken in by an earlier cycle: never read twice.
+    if (module_loaded(ctx)) {
+        skip_forward(ctx, file, skip_all);
+        return;
+    }
+
+    if (read_tag(file) != 0xF2) internal_error("19");
+    red_number(file, 4);
+    ctx.reader.max_label_unit = -1;
+    red_l_pub(ctx, file);
+
+    if (!module_needed(ctx)) {
+        if (library.index_root.multiple_defined()) enter_index_duplicates(ctx);
+        library.release_index();
+        // The tag after the index records has been read already; skip_rest
+        // counts from it, and a skip_rest of 0 points backwards.
+        if (skip_rest == 0) error_exit(ERR_SEEK, ctx.reader.current_file);
+        skip_forward(ctx, file, uint64_t(skip_rest) - 1);
+        return;
+    }
+    take_module(ctx, file, ctx.str_save(std::string_view(name, std::size_t(length))));
+}
+
+bool module_loaded(const LinkContext& ctx) {
+    const LibraryState& library = ctx.library;
+    return library.loaded.count({ctx.pass1.library_index, library.module_no}) != 0;
+}
+
+void read_library(LinkContext& ctx, BinaryInput& file) {
+    LibraryState& library = ctx.library;
+    library.file_size = library_file_size(ctx);
+    uint32_t module_count = red_l_head(ctx, file);
+    // A count larger than the entries present ends at the first missing
+    // entry's tag; every entry moves the reader forward.
+    for (uint32_t module_no = 0; module_no < module_count; ++module_no) {
+        library.module_no = int(module_no);
+        ctx.reader.unit_base = ctx.sections.unit_count;
+        red_l_tbl(ctx, file);
+    }
+}
 
 }  // namespace orv

@@ -1,8 +1,11 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <vector>
-
+#include <memory>
+#include <set>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "pass1/symbols.h"
 #include "platform/binary_input.h"
@@ -26,17 +29,60 @@ struct LibModule {
 struct LibraryState {
     std::vector<LibModule> lib_modules;  // in the order taken in
 
+    // (library_index, module_no) of every module in lib_modules: a module is
+    // taken in at most once, and later cycles pass over it with one seek.
+    std::set<std::pair<int, int>> loaded;
+
+    // Position of the module entry being read within its library.
+    int module_no = 0;
+
+    // Size of the library file being read: counts and skips read from it
+    // are checked against it.
+    long file_size = 0;
+
     // While on, the definition readers put names into the index of the
     // library module being examined instead of the global table.
     int index_mode = 0;
     SymbolTable index_root{0};
+
+    // The index's names, sized exactly from the index block. A module taken
+    // in hands its buffer to `kept_names`, because the global table then
+    // points into it; the buffer of a module passed over is released.
+    std::unique_ptr<char[]> index_names;
+    std::size_t index_names_size = 0;
+    std::size_t index_names_used = 0;
+    std::vector<std::unique_ptr<char[]>> kept_names;
+
+    // Drops the index of the module just examined.
+    void release_index() {
+        index_root = SymbolTable(0);
+        index_names.reset();
+        index_names_size = 0;
+        index_names_used = 0;
+    }
 };
 
-// Keeps a definition's name in the index's name buffer while index_mode is on.
+// Keeps a definition's name in the index's name buffer while index_mode is
+// on; a name that does not fit is internal error point "23".
 const char* index_name_save(LinkContext& ctx, std::string_view name);
 
-// Reads one open library file and takes in every module that defines a
-// still-undefined name.
+// Reads one open library file (named by current_file, numbered by
+// library_index) and takes in every module that defines a still-undefined
+// name. The caller closes the file.
 void read_library(LinkContext& ctx, BinaryInput& file);
+
+// The steps of read_library, each reading from the current position.
+uint32_t red_l_head(LinkContext& ctx, BinaryInput& file);  // returns the module count
+void red_l_tbl(LinkContext& ctx, BinaryInput& file);
+void red_l_pub(LinkContext& ctx, BinaryInput& file);
+
+// True when the module entry being read was taken in by an earlier cycle.
+bool module_loaded(const LinkContext& ctx);
+
+// True when the module's index defines a name that is still undefined.
+bool module_needed(const LinkContext& ctx);
+
+// Moves the index's definitions into the global table in ascending order.
+void enter_index(LinkContext& ctx);
 
 }  // namespace orv

@@ -1,9 +1,97 @@
 #include "library/library_search.h"
 
+#include <string>
+#include <string_view>
+
+#include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "library/library_reader.h"
+#include "pass1/symbol_report.h"
 
 namespace orv {
+namespace {
 
-void read_libraries(LinkContext&) {}
+// Libraries named on the command line may be joined with the library
+// directory while the two lengths stay below this; requested libraries,
+// whose names come from a module, only up to REQUESTED_LIMIT.
+constexpr std::size_t COMMAND_LINE_LIMIT = 512;
+constexpr std::size_t REQUESTED_LIMIT = 255;
+
+// The joined path is held like any linker name: 511 characters at most.
+constexpr std::size_t PATH_LIMIT = 511;
+
+bool ends_in_separator(std::string_view dir) {
+    char last = dir.back();
+    return last == ':' || last == '\\' || last == '/';
+}
+
+// Opens a library by the search rule. A library not yet found is looked for
+// in the library directory first; the path that opens it replaces its stored
+// name, so later cycles, pass 2 and messages all use that path.
+std::unique_ptr<BinaryInput> open_library(LinkContext& ctx, const char*& name, int& found,
+                                          bool requested) {
+    std::string_view dir = ctx.pass1.library_dir != nullptr ? ctx.pass1.library_dir : "";
+    std::string_view stored = name;
+    if (found == 0 && !dir.empty()) {
+        std::size_t lengths = stored.size() + dir.size();
+        bool within = requested ? lengths <= REQUESTED_LIMIT : lengths < COMMAND_LINE_LIMIT;
+        if (within) {
+            std::string joined(dir);
+            if (!ends_in_separator(dir)) joined += '\\';
+            joined += stored;
+            if (joined.size() <= PATH_LIMIT) {
+                if (auto file = BinaryInput::open(joined)) {
+                    name = ctx.str_save(joined);
+                    found = 1;
+                    return file;
+                }
+            }
+        }
+    }
+    auto file = BinaryInput::open(stored);
+    if (!file) error_exit(ERR_FILE_NOT_FOUND, stored);
+    found = 1;
+    return file;
+}
+
+// Reads one library of the cycle. Returns true when pass 1 is complete:
+// nothing is unresolved any more and no name is defined twice. When nothing
+// is unresolved but a name is defined twice, the run ends here.
+bool search_library(LinkContext& ctx, const char*& name, int& found, bool requested) {
+    auto file = open_library(ctx, name, found, requested);
+    ctx.reader.current_file = name;
+    read_library(ctx, *file);
+    file.reset();
+    if (ctx.symbols.has_unresolved()) return false;
+    if (ctx.symbols.multiple_defined()) fail_with_symbol_errors(ctx);
+    return true;
+}
+
+}  // namespace
+
+void read_libraries(LinkContext& ctx) {
+    CommandState& command = ctx.command;
+    Pass1State& state = ctx.pass1;
+    if (command.lib_file_flags.size() < command.lib_file_names.size()) {
+        command.lib_file_flags.resize(command.lib_file_names.size(), 0);
+    }
+    for (;;) {
+        state.member_added = 0;
+        state.library_index = 0;
+        for (std::size_t i = 0; i < command.lib_file_names.size(); ++i) {
+            if (search_library(ctx, command.lib_file_names[i], command.lib_file_flags[i], false)) return;
+            ++state.library_index;
+        }
+        if (!ctx.options.opt_no_request) {
+            RequestedLib* node = ctx.reader.requested_libs;
+            for (int i = 0; i < ctx.reader.requested_lib_count && node != nullptr; ++i, node = node->next) {
+                if (search_library(ctx, node->name, node->found, true)) return;
+                ++state.library_index;
+            }
+        }
+        // A cycle that takes nothing in cannot resolve anything more.
+        if (!state.member_added) fail_with_symbol_errors(ctx);
+    }
+}
 
 }  // namespace orv

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string_view>
+#include <unordered_set>
 
 #include "platform/binary_input.h"
 
@@ -36,6 +38,18 @@ struct ReaderState {
     RequestedLib* requested_libs = nullptr;
     RequestedLib* requested_libs_tail = nullptr;
     int requested_lib_count = 0;
+
+    // Names a file-name record must not request again: the listed
+    // relocatable files and every file requested so far. Filled with the
+    // listed files on first use.
+    std::unordered_set<std::string_view> request_names;
+    bool request_names_ready = false;
+
+    // Highest module-local unit number that a public label of the module
+    // being read refers to, -1 when none. Reset when a module (or a library
+    // module's index) starts; checked by check_label_units once the
+    // module's units are known.
+    int32_t max_label_unit = -1;
 };
 
 // Longest name a reader keeps; the rest of a longer name is dropped.
@@ -68,5 +82,10 @@ void red_r_pub(LinkContext& ctx, BinaryInput& file, int tag);
 void red_r_sym(LinkContext& ctx, BinaryInput& file);
 void red_r_bit(LinkContext& ctx, BinaryInput& file);
 void red_r_ext(LinkContext& ctx, BinaryInput& file);
+
+// Rejects a module whose public labels name a unit the module does not
+// have (internal error point "7.1"): called once the module's units have
+// been read, with unit_base and unit_count covering exactly its units.
+void check_label_units(LinkContext& ctx);
 
 }  // namespace orv

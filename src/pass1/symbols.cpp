@@ -12,12 +12,13 @@ void SymbolTable::enter_symbol(const SymbolEntry& incoming) {
         entry.name = incoming.name;
         entry.file_name = incoming.file_name;
         entry.state = incoming.state;
-        if (incoming.state == SYM_DEFINED) {
+        if (incoming.state != SYM_UNDEFINED) {
             entry.unit_no = incoming.unit_no;
             entry.value = incoming.value;
             entry.kind = incoming.kind;
             if (incoming.kind == SYM_BIT) entry.bit_no = incoming.bit_no;
-        } else if (incoming.state == SYM_UNDEFINED) {
+            take_second_definer(entry, incoming);
+        } else {
             ++undefined_count_;
         }
         entries_.emplace(std::string_view(entry.name), entry);
@@ -25,7 +26,9 @@ void SymbolTable::enter_symbol(const SymbolEntry& incoming) {
     }
 
     SymbolEntry& entry = found->second;
-    bool definition = incoming.state == SYM_DEFINED;
+    // A library module's index hands over a name it defines twice as one
+    // multiply defined entry: a definition that brings its second definer.
+    bool definition = incoming.state != SYM_UNDEFINED;
     switch (entry.state) {
     case SYM_DEFINED:
         if (definition) {
@@ -42,6 +45,7 @@ void SymbolTable::enter_symbol(const SymbolEntry& incoming) {
             entry.state = incoming.state;
             entry.kind = incoming.kind;
             if (incoming.kind == SYM_BIT) entry.bit_no = incoming.bit_no;
+            take_second_definer(entry, incoming);
             --undefined_count_;
         }
         break;
@@ -50,6 +54,12 @@ void SymbolTable::enter_symbol(const SymbolEntry& incoming) {
     default:
         internal_error("8.1");
     }
+}
+
+void SymbolTable::take_second_definer(SymbolEntry& entry, const SymbolEntry& incoming) {
+    if (incoming.state != SYM_MULTIPLE) return;
+    entry.other_file = incoming.other_file;
+    multiple_defined_ = true;
 }
 
 SymbolEntry* SymbolTable::find_symbol(std::string_view name) {

@@ -54,6 +54,9 @@ public:
     bool empty() const { return entries_.empty(); }
 
 private:
+    // An incoming multiply defined entry makes this one multiply defined too.
+    void take_second_definer(SymbolEntry& entry, const SymbolEntry& incoming);
+
     Entries entries_;
     std::size_t capacity_;
     std::size_t undefined_count_ = 0;

@@ -1,9 +1,12 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/binary_input.h"
+
 namespace orv {
 
 struct LinkContext;
+struct LibModule;
 
 // The relocation entry being applied, and the relocation reader's state.
 struct Pass2State {
@@ -16,10 +19,35 @@ struct Pass2State {
     int rel_pending = 0;
     int rel_ended = 0;
     int rel_need_unit = 1;
+
+    // Global number of the last unit of the module being processed: unit
+    // numbers in its records must lie from unit_base to here.
+    int32_t last_unit = -1;
 };
 
 // Reads every module's contents again, relocates them and streams the bytes
 // into the HEX file, in the fixed module order.
 void pass2(LinkContext& ctx);
+
+// The four steps of pass 2, in this order.
+void pass2_rel_files(LinkContext& ctx);
+void pass2_requested_files(LinkContext& ctx);
+void pass2_libraries(LinkContext& ctx);
+void pass2_requested_libs(LinkContext& ctx);
+
+// One library module, read through the library's two open handles.
+void pass2_module(LinkContext& ctx, const LibModule& module, BinaryInput& code_stream,
+                  BinaryInput& reloc_stream);
+
+// Carries the stream past relocation records to the first contents record:
+// 1 with the stream just after its tag, 0 when the module has none.
+int find_contents(BinaryInput& code_stream);
+
+// Reads one tag: 1 when it opens a relocation record, 0 when it is another
+// tag that may follow the pass-1 part.
+int starts_with_relocation(BinaryInput& reloc_stream);
+
+// Gives the units of a library module the module's own source name.
+void fix_member_units(LinkContext& ctx, const LibModule& module);
 
 }  // namespace orv

@@ -1,9 +1,118 @@
 #include "placement/placement.h"
 
+#include <cstring>
+
+#include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "placement/output_names.h"
+#include "placement/placement_steps.h"
+#include "placement/unit_values.h"
 
 namespace orv {
 
-void allocate_sections(LinkContext&) {}
+void allocate_sections(LinkContext& ctx) {
+    order_sections(ctx);
+    check_section_types(ctx);
+    number_sections(ctx);
+    build_unit_table(ctx);
+    relocate_labels(ctx);
+    // The output files appear only now, so that a link that stopped earlier
+    // leaves none behind.
+    open_output_files(ctx);
+}
+
+void order_sections(LinkContext& ctx) {
+    int64_t location = 0;
+    const std::vector<SecInfoEntry>& sec_info = ctx.command.sec_info;
+    for (std::size_t i = 0; i < sec_info.size(); ++i) {
+        Section* section = ctx.sections.find_section(sec_info[i].name);
+        if (section == nullptr) {
+            // A listed section that no module defines: reported, and the
+            // remaining sections are still placed.
+            ctx.link_failed = 1;
+            report_listed(ctx.console, ERR_SECTION_NOT_FOUND, sec_info[i].name);
+            continue;
+        }
+        place_section(ctx, *section, static_cast<int>(i), location);
+    }
+    for (Section* section = ctx.sections.section_list; section != nullptr; section = section->next) {
+        if (!section->placed) place_section(ctx, *section, NO_INFO, location);
+    }
+}
+
+void place_section(LinkContext& ctx, Section& section, int info_index, int64_t& location) {
+    // Only a name that stands twice in the section information reaches a
+    // section that is already placed.
+    if (section.placed) error_exit(ERR_INVALID_SECTION_INFO);
+    int64_t start = section_start(ctx, section, info_index, location);
+    location = place_units(ctx, section, start, location);
+    if (!section.overlap) check_overlap(ctx, section);
+    section.placed = 1;
+}
+
+int64_t section_start(LinkContext& ctx, const Section& section, int info_index, int64_t location) {
+    const Unit& first = *section.units;
+    bool absolute = first.abs != 0;
+    if (info_index != NO_INFO) {
+        const SecInfoEntry& info = ctx.command.sec_info[static_cast<std::size_t>(info_index)];
+        if (info.address != NO_ADDRESS) {
+            if (absolute) error_exit(ERR_SECTION_ABSOLUTE, section.name);
+            return static_cast<uint32_t>(info.address);
+        }
+        // Listed without an address: the location counter, even for Z and S.
+        return absolute ? unit_address(first) : location;
+    }
+    if (absolute) return unit_address(first);
+    if (std::strcmp(section.name, "Z") == 0) return 0;         // zero page
+    if (std::strcmp(section.name, "S") == 0) return 0xFF00;    // special page
+    return location;
+}
+
+int64_t place_units(LinkContext& ctx, Section& section, int64_t start, int64_t location) {
+    const int64_t limit = int64_t(ctx.options.max_address) + 1;
+    // In the bank layout the section E may stand empty; it then takes no
+    // room at all.
+    const bool empty_extend_area = ctx.options.bank_mode && std::strcmp(section.name, "E") == 0;
+    int64_t addr = start;
+    int64_t highest = 0;
+    int64_t first_start = 0;
+    bool overflow = false;
+    bool relocatable_seen = false;
+    for (Unit* unit = section.units; unit != nullptr; unit = unit->next) {
+        const bool first = unit == section.units;
+        if (empty_extend_area && unit->size == 0) {
+            section.length = 0;
+            return location;
+        }
+        if (unit->abs) {
+            const int64_t own = unit_address(*unit);
+            if (addr > own) {
+                // With -A absolute units may overlap each other, as long as
+                // no relocatable unit came before and the unit does not reach
+                // below the section's start.
+                bool tolerated = ctx.options.opt_absolute_overlap && !relocatable_seen &&
+                                 (first || own >= first_start);
+                if (!tolerated) {
+                    report_overlap(ctx, section.name, own, *unit);
+                    section.overlap = 1;
+                }
+            }
+            addr = own;
+        } else {
+            relocatable_seen = true;
+        }
+        if (first) first_start = addr;
+        unit->address = to_field(addr);
+        addr += unit_size(*unit);
+        if (addr > limit) overflow = true;
+        if (addr > highest) highest = addr;
+    }
+    if (overflow) {
+        ctx.link_failed = 1;
+        report_listed(ctx.console, ERR_PROGRAM_SIZE);
+    }
+    section.length = section.overlap ? 0 : to_field(highest - first_start);
+    return highest;
+}
 
 }  // namespace orv

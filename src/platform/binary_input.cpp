@@ -1,13 +1,11 @@
 #include "platform/binary_input.h"
 
-#include <string>
-
 #include "platform/host_files.h"
 
 namespace orv {
 
 std::unique_ptr<BinaryInput> BinaryInput::open(std::string_view linker_name) {
-    std::FILE* file = std::fopen(host_path(linker_name).c_str(), "rb");
+    std::FILE* file = open_host_file(linker_name, "rb");
     if (file == nullptr) return nullptr;
     return std::unique_ptr<BinaryInput>(new BinaryInput(file));
 }

@@ -4,6 +4,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <string_view>
 #include <vector>
 
 namespace orv {
@@ -15,19 +16,19 @@ bool exists(const std::string& path) {
 }
 
 // The entry of `dir` whose name equals `component` ignoring letter case, or
-// the component itself when there is none.
+// the component itself when there is none. When several entries differ only
+// in case, the byte-wise smallest is taken, so the choice does not depend on
+// the order in which the directory lists them.
 std::string match_in_directory(const std::string& dir, const std::string& component) {
     DIR* handle = ::opendir(dir.empty() ? "." : dir.c_str());
     if (handle == nullptr) return component;
-    std::string found = component;
+    std::string found;
     while (dirent* entry = ::readdir(handle)) {
-        if (::strcasecmp(entry->d_name, component.c_str()) == 0) {
-            found = entry->d_name;
-            break;
-        }
+        if (::strcasecmp(entry->d_name, component.c_str()) != 0) continue;
+        if (found.empty() || std::string_view(entry->d_name) < found) found = entry->d_name;
     }
     ::closedir(handle);
-    return found;
+    return found.empty() ? component : found;
 }
 
 std::string join(const std::string& dir, const std::string& component) {
@@ -67,6 +68,19 @@ std::string host_path(std::string_view linker_name) {
         }
     }
     return path;
+}
+
+std::FILE* open_host_file(std::string_view linker_name, const char* mode) {
+    std::FILE* file = std::fopen(host_path(linker_name).c_str(), mode);
+    if (file == nullptr) return nullptr;
+    // A directory opens for reading on this host but holds no data: it is
+    // refused, as a file that is not there.
+    struct stat info;
+    if (::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
 }
 
 }  // namespace orv

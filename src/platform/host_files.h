@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,11 @@ namespace orv {
 // instead of adding a second file. A component that matches nothing keeps its
 // spelling (a file about to be created, or one that is missing).
 std::string host_path(std::string_view linker_name);
+
+// Opens the file named by the linker through `host_path` with an fopen mode
+// (binary modes: line ends are the callers' business). Null when it cannot be
+// opened or is a directory.
+std::FILE* open_host_file(std::string_view linker_name, const char* mode);
 
 // True for the characters that separate directories in a linker name.
 inline bool is_dir_separator(char c) { return c == '\\' || c == '/'; }

@@ -1,21 +1,36 @@
 #pragma once
 #include <cstdio>
+#include <memory>
+#include <string_view>
 
 namespace orv {
 
 // Text input as the command file and the prompt answers are read: a carriage
-// return is skipped, and the byte 0x1A ends the input like the end of file.
+// return is skipped (the character after it is taken instead), and the byte
+// 0x1A ends the input like the end of file.
 class TextInput {
 public:
     static constexpr int END = -1;
 
+    // Reads from a stream the caller owns (the console's standard input).
     explicit TextInput(std::FILE* file) : file_(file) {}
 
-    // The next character, or END.
+    // Opens the file named by the linker for reading; null when it cannot be
+    // opened or names a directory. The file is closed with the object.
+    static std::unique_ptr<TextInput> open(std::string_view linker_name);
+
+    ~TextInput();
+    TextInput(const TextInput&) = delete;
+    TextInput& operator=(const TextInput&) = delete;
+
+    // The next character (0 to 255), or END.
     int get();
 
 private:
+    TextInput(std::FILE* file, bool owned) : file_(file), owned_(owned) {}
+
     std::FILE* file_;
+    bool owned_ = false;
     bool ended_ = false;
 };
 

@@ -9,7 +9,7 @@
 namespace orv {
 
 std::unique_ptr<TextOutput> TextOutput::create(std::string_view linker_name) {
-    std::FILE* file = std::fopen(host_path(linker_name).c_str(), "wb");
+    std::FILE* file = open_host_file(linker_name, "wb");
     if (file == nullptr) return nullptr;
     return std::unique_ptr<TextOutput>(new TextOutput(file));
 }

@@ -1,0 +1,34 @@
+#include "command/command_sources.h"
+
+#include "driver/diagnostics.h"
+#include "driver/text_helpers.h"
+#include "platform/text_input.h"
+
+namespace orv {
+
+int read_command_file(std::string (&fields)[FIELD_COUNT], std::string_view name) {
+    std::unique_ptr<TextInput> file = TextInput::open(name);
+    if (file == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
+
+    int index = 0;
+    int c = file->get();
+    while (c != TextInput::END) {
+        if (c == ',') {
+            // Line ends and blanks after a comma belong to no field; a file
+            // that ends here supplies no further field.
+            do {
+                c = file->get();
+            } while (c != TextInput::END && is_field_space(char(c)));
+            if (c == TextInput::END) break;
+            if (index + 1 >= FIELD_COUNT) error_exit(ERR_INVALID_COMMAND);
+            ++index;
+            continue;  // the first character of the new field, by the same rules
+        }
+        // Line structure has no meaning: a line end separates words like a blank.
+        append_to_field(fields[index], c == '\n' ? ' ' : char(c));
+        c = file->get();
+    }
+    return index;
+}
+
+}  // namespace orv

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace orv {
+
+struct LinkContext;
+
+// Parses the command parameters field into the options; a malformed token is
+// error 4 "Invalid parameter input" naming the token.
+void set_parameters(LinkContext& ctx, const char* field);
+
+}  // namespace orv

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace orv {
+
+struct LinkContext;
+
+// Builds the section information table from its field: items "NAME" or
+// "NAME=HEX" separated by whitespace, in placement order.
+void set_section_info(LinkContext& ctx, const char* field);
+
+}  // namespace orv

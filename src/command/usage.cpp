@@ -1,0 +1,38 @@
+#include "command/usage.h"
+
+#include <cstdio>
+
+#include "driver/link_context.h"
+
+namespace orv {
+namespace {
+
+const char* const USAGE_TEXT =
+    "Usage: orvlink RELOCATABLE-FILES[,LIBRARIES[,SECTION-INFORMATION[,COMMAND-PARAMETERS]]]\n"
+    "       orvlink @COMMAND-FILE\n"
+    "       orvlink                  (every field is asked for)\n"
+    "       orvlink -V | --version | --help\n"
+    "\n"
+    "Links relocatable files (.ROV) and library modules (.LIB) of the Orvan family into\n"
+    "one absolute program, written as an Intel-HEX file (.HEX).\n"
+    "\n"
+    "Fields (separated by commas; names within a field by blanks; missing fields are prompted):\n"
+    "  relocatable files    names; .ROV is added unless given. The first names the output.\n"
+    "  libraries            names; .LIB is added unless given. Searched in LIBOV, then as named.\n"
+    "  section information  NAME or NAME=HEXADDRESS, in placement order (e.g. P=C000 R)\n"
+    "  command parameters   options, separated by blanks:\n"
+    "    -M      map file (.MAP)              -MS     map file with the global names\n"
+    "    -S      symbol file (.SYM)           -N      ignore files that modules request\n"
+    "    -V      all modules of one version   -A      absolute units may overlap\n"
+    "    -BANK   addresses up to 1FFFF        -.      no banner and no pass headings\n"
+    "    -Odir   output directory             -Fname  output base name\n"
+    "    -DEBUG  trace the object readers\n"
+    "\n"
+    "Exit status: 0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
+    "4 internal errors.\n";
+
+}  // namespace
+
+void print_usage(LinkContext& ctx) { std::fputs(USAGE_TEXT, ctx.console.out); }
+
+}  // namespace orv

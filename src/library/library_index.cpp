@@ -1,0 +1,133 @@
+#include <cstring>
+#include <new>
+
+#include "driver/diagnostics.h"
+#include "driver/link_context.h"
+#include "library/library_reader.h"
+#include "pass1/object_reader.h"
+#include "pass1/reader_trace.h"
+
+namespace orv {
+namespace {
+
+constexpr int TAG_INDEX_BLOCK = 0xF4;
+constexpr int TAG_INDEX_LABELS = 0xF5;
+constexpr int TAG_INDEX_SYMBOLS = 0xF6;
+constexpr int TAG_INDEX_BITS = 0xFA;
+constexpr int TAG_UNITS = 0xF3;
+constexpr int TAG_EXTERNALS = 0xF7;
+constexpr int TAG_TRAILER = 0xF8;
+
+// Bytes an index entry takes besides its name: the value (labels 3 bytes,
+// symbols 4, bit symbols a 2-byte mask and a 3-byte address).
+constexpr uint64_t LABEL_FIXED = 3;
+constexpr uint64_t SYMBOL_FIXED = 4;
+constexpr uint64_t BIT_FIXED = 5;
+
+// The counts and byte sums of an index block.
+struct IndexBlock {
+    uint64_t label_count, label_bytes;
+    uint64_t symbol_count, symbol_bytes;
+    uint64_t bit_count, bit_bytes;
+};
+
+// Every entry takes its fixed part and at least the zero byte of its name,
+// and the entries are part of the rest of the file. A block that breaks
+// this describes no library the reader could read, and must not size the
+// name buffer.
+bool index_block_possible(const LinkContext& ctx, long position, const IndexBlock& block) {
+    if (block.label_bytes < (LABEL_FIXED + 1) * block.label_count) return false;
+    if (block.symbol_bytes < (SYMBOL_FIXED + 1) * block.symbol_count) return false;
+    if (block.bit_bytes < (BIT_FIXED + 1) * block.bit_count) return false;
+    if (position < 0 || position > ctx.library.file_size) return false;
+    uint64_t rest = uint64_t(ctx.library.file_size - position);
+    return block.label_bytes + block.symbol_bytes + block.bit_bytes <= rest;
+}
+
+}  // namespace
+
+void red_l_pub(LinkContext& ctx, BinaryInput& file) {
+    reader_trace(ctx, "now red_l_pub()\n");
+    LibraryState& library = ctx.library;
+    ReaderState& reader = ctx.reader;
+
+    if (file.get() != TAG_INDEX_BLOCK) internal_error("21");
+    IndexBlock block;
+    block.label_count = red_number(file, 4);
+    block.label_bytes = red_number(file, 4);
+    block.symbol_count = red_number(file, 4);
+    block.symbol_bytes = red_number(file, 4);
+    block.bit_count = red_number(file, 4);
+    block.bit_bytes = red_number(file, 4);
+    red_number(file, 4);
+
+    library.release_index();
+
+    // A module without index entries is never needed; whatever follows is
+    // passed over with the rest of its entry.
+    uint64_t total = block.label_count + block.symbol_count + block.bit_count;
+    if (total == 0) {
+        reader.next_tag = file.get();
+        return;
+    }
+
+    if (!index_block_possible(ctx, file.tell(), block)) internal_error("21.1");
+    std::size_t names_size = std::size_t((block.label_bytes - LABEL_FIXED * block.label_count) +
+                                         (block.symbol_bytes - SYMBOL_FIXED * block.symbol_count) +
+                                         (block.bit_bytes - BIT_FIXED * block.bit_count));
+    library.index_names.reset(new (std::nothrow) char[names_size]);
+    if (!library.index_names) error_exit(ERR_OUT_OF_HEAP);
+    library.index_names_size = names_size;
+    library.index_root = SymbolTable(std::size_t(total));
+    library.index_mode = 1;
+
+    reader.next_tag = file.get();
+    for (;;) {
+        switch (reader.next_tag) {
+        case TAG_INDEX_LABELS:
+            red_r_pub(ctx, file, TAG_INDEX_LABELS);
+            break;
+        case TAG_INDEX_SYMBOLS:
+            red_r_sym(ctx, file);
+            break;
+        case TAG_INDEX_BITS:
+            red_r_bit(ctx, file);
+            break;
+        case TAG_UNITS:
+        case TAG_EXTERNALS:
+        case TAG_TRAILER:
+            library.index_mode = 0;
+            return;
+        default:
+            internal_error("22");
+        }
+    }
+}
+
+const char* index_name_save(LinkContext& ctx, std::string_view name) {
+    LibraryState& library = ctx.library;
+    std::size_t room = library.index_names_size - library.index_names_used;
+    if (name.size() >= room) internal_error("23");
+    char* copy = library.index_names.get() + library.index_names_used;
+    std::memcpy(copy, name.data(), name.size());
+    copy[name.size()] = '\0';
+    library.index_names_used += name.size() + 1;
+    return copy;
+}
+
+// Looking each of the module's names up answers the same question as
+// walking every undefined name of the link, at a cost that depends only on
+// the size of the module's index.
+bool module_needed(const LinkContext& ctx) {
+    for (const auto& [name, entry] : ctx.library.index_root.entries()) {
+        const SymbolEntry* global = ctx.symbols.find_symbol(name);
+        if (global != nullptr && global->state == SYM_UNDEFINED) return true;
+    }
+    return false;
+}
+
+void enter_index(LinkContext& ctx) {
+    for (const auto& [name, entry] : ctx.library.index_root.entries()) ctx.symbols.enter_symbol(entry);
+}
+
+}  // namespace orv

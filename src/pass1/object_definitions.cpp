@@ -1,0 +1,164 @@
+#include <string_view>
+
+#include "driver/diagnostics.h"
+#include "driver/link_context.h"
+#include "pass1/object_reader.h"
+#include "pass1/reader_trace.h"
+#include "placement/sections.h"
+
+namespace orv {
+namespace {
+
+// Addresses from 0x10000 up lie in the extend area, which only -BANK opens.
+constexpr uint32_t EXTEND_AREA_START = 0x10000;
+
+// Bit number 0 to 7 of a mask with exactly one of its low eight bits set.
+int32_t bit_number_of(uint32_t mask) {
+    for (int32_t bit = 0; bit < 8; ++bit) {
+        if (mask == (1u << bit)) return bit;
+    }
+    internal_error("7.5");
+}
+
+// The name under which the global table keeps an entry: the table's own
+// copy when the name is known, so that a name mentioned by many modules is
+// pooled once.
+const char* global_name(LinkContext& ctx, std::string_view name) {
+    const SymbolEntry* known = ctx.symbols.find_symbol(name);
+    return known != nullptr ? known->name : ctx.str_save(name);
+}
+
+// A definition goes to the global table, or, while a library module's index
+// is being read, to that index with its name in the index's name buffer.
+void enter_definition(LinkContext& ctx, SymbolEntry& entry, std::string_view name) {
+    if (ctx.library.index_mode) {
+        entry.name = index_name_save(ctx, name);
+        ctx.library.index_root.enter_symbol(entry);
+    } else {
+        entry.name = global_name(ctx, name);
+        ctx.symbols.enter_symbol(entry);
+    }
+}
+
+SymbolEntry definition_of_kind(const LinkContext& ctx, SymKind kind) {
+    SymbolEntry entry;
+    entry.state = SYM_DEFINED;
+    entry.kind = kind;
+    entry.file_name = ctx.reader.current_file;
+    return entry;
+}
+
+std::string_view view(const char* text, int length) { return std::string_view(text, std::size_t(length)); }
+
+}  // namespace
+
+void red_r_unit(LinkContext& ctx, BinaryInput& file, int tag) {
+    reader_trace(ctx, "now red_r_unit()\n");
+    ReaderState& reader = ctx.reader;
+    char name[NAME_LIMIT + 1];
+    // Every run of unit entries numbers its entries from 0; the module's
+    // units are still numbered on from the units of earlier runs.
+    for (uint32_t k = 0;; ++k) {
+        if (red_number(file, 2) != k) internal_error("7");
+        int length = red_string(file, name);
+        char upper[2];
+        Unit* unit = ctx.sections.add_unit(ctx.pools, normalise_section_name(view(name, length), upper));
+        unit->ram = uint8_t(red_number(file, 1));
+        unit->abs = uint8_t(red_number(file, 1));
+        uint32_t address = red_number(file, 3);
+        unit->address = int32_t(address);
+        unit->size = int32_t(red_number(file, 4));
+        unit->file_name = reader.current_file;
+        unit->source_name = reader.source_name;
+        unit->member_name = reader.current_member;
+        unit->next = nullptr;
+        if (address >= EXTEND_AREA_START && !ctx.options.bank_mode) error_exit(ERR_EXTEND_AREA);
+
+        int next = file.get();
+        if (next != tag) {
+            reader.next_tag = next;
+            return;
+        }
+    }
+}
+
+void red_r_pub(LinkContext& ctx, BinaryInput& file, int tag) {
+    reader_trace(ctx, "now red_r_pub()\n");
+    ReaderState& reader = ctx.reader;
+    SymbolEntry entry = definition_of_kind(ctx, SYM_LABEL);
+    char name[NAME_LIMIT + 1];
+    for (;;) {
+        uint32_t local_unit = red_number(file, 2);
+        entry.unit_no = int32_t(uint32_t(reader.unit_base) + local_unit);
+        for (;;) {
+            uint32_t value = red_number(file, 3);
+            int length = red_string(file, name);
+            if (value == 0 && length == 0) break;
+            entry.value = int32_t(value);
+            // Remembered so that a label naming a unit its module does not
+            // have is caught once the module's units are known.
+            if (int32_t(local_unit) > reader.max_label_unit) reader.max_label_unit = int32_t(local_unit);
+            enter_definition(ctx, entry, view(name, length));
+        }
+        int next = file.get();
+        if (next != tag) {
+            reader.next_tag = next;
+            return;
+        }
+    }
+}
+
+void red_r_sym(LinkContext& ctx, BinaryInput& file) {
+    reader_trace(ctx, "now red_r_sym()\n");
+    SymbolEntry entry = definition_of_kind(ctx, SYM_SYMBOL);
+    char name[NAME_LIMIT + 1];
+    for (;;) {
+        uint32_t value = red_number(file, 4);
+        int length = red_string(file, name);
+        if (value == 0 && length == 0) break;
+        entry.value = int32_t(value);
+        enter_definition(ctx, entry, view(name, length));
+    }
+    ctx.reader.next_tag = file.get();
+}
+
+void red_r_bit(LinkContext& ctx, BinaryInput& file) {
+    // The bit-symbol reader shares the label reader's trace line.
+    reader_trace(ctx, "now red_r_pub()\n");
+    SymbolEntry entry = definition_of_kind(ctx, SYM_BIT);
+    char name[NAME_LIMIT + 1];
+    for (;;) {
+        uint32_t mask = red_number(file, 2);
+        uint32_t address = red_number(file, 3);
+        int length = red_string(file, name);
+        if (address == 0 && mask == 0 && length == 0) break;
+        entry.bit_no = bit_number_of(mask);
+        entry.value = int32_t(address);
+        enter_definition(ctx, entry, view(name, length));
+    }
+    ctx.reader.next_tag = file.get();
+}
+
+void red_r_ext(LinkContext& ctx, BinaryInput& file) {
+    reader_trace(ctx, "now red_r_ext()\n");
+    SymbolEntry entry;
+    entry.state = SYM_UNDEFINED;
+    entry.file_name = ctx.reader.current_file;
+    char name[NAME_LIMIT + 1];
+    // References always go to the global table, also while a library
+    // module's index is being built.
+    int length;
+    while ((length = red_string(file, name)) != 0) {
+        entry.name = global_name(ctx, view(name, length));
+        ctx.symbols.enter_symbol(entry);
+    }
+    ctx.reader.next_tag = file.get();
+}
+
+void check_label_units(LinkContext& ctx) {
+    const ReaderState& reader = ctx.reader;
+    int64_t own_units = int64_t(ctx.sections.unit_count) - int64_t(reader.unit_base);
+    if (reader.max_label_unit >= own_units) internal_error("7.1");
+}
+
+}  // namespace orv

@@ -1,0 +1,171 @@
+#include "pass1/object_reader.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "driver/diagnostics.h"
+#include "driver/link_context.h"
+#include "pass1/reader_trace.h"
+
+namespace orv {
+namespace {
+
+// Record tags of the header.
+constexpr int TAG_FORMAT = 0xF0;
+constexpr int TAG_VERSION = 0xF1;
+constexpr int TAG_FILE_NAMES = 0xF2;
+constexpr int TAG_SOURCE = 0xF0;
+constexpr int TAG_REQUESTED_FILES = 0xF1;
+constexpr int TAG_REQUESTED_LIBS = 0xF2;
+
+// Record tags of the pass-1 part.
+constexpr int TAG_UNIT = 0xF3;
+constexpr int TAG_LABELS = 0xF4;
+constexpr int TAG_SYMBOLS = 0xF5;
+constexpr int TAG_BITS = 0xE0;
+constexpr int TAG_EXTERNALS = 0xF6;
+
+// Requested names get an extension of 4 characters; with it and the
+// terminator they must fit the 512 bytes a file name may take.
+constexpr std::size_t REQUEST_NAME_LIMIT = 512;
+
+const char* file_name_for_message(const LinkContext& ctx) {
+    return ctx.reader.current_file != nullptr ? ctx.reader.current_file : "";
+}
+
+// The listed relocatable files count as already requested, so that a
+// module asking for one of them does not have it read twice.
+std::unordered_set<std::string_view>& request_names(LinkContext& ctx) {
+    ReaderState& reader = ctx.reader;
+    if (!reader.request_names_ready) {
+        for (const char* name : ctx.command.rel_file_names) reader.request_names.insert(name);
+        reader.request_names_ready = true;
+    }
+    return reader.request_names;
+}
+
+void check_request_length(std::string_view name) {
+    if (name.size() + 5 > REQUEST_NAME_LIMIT) error_exit(ERR_FILE_NOT_FOUND, name);
+}
+
+void request_file(LinkContext& ctx, std::string_view name) {
+    check_request_length(name);
+    std::string full(name);
+    full += ".ROV";
+    auto& seen = request_names(ctx);
+    if (seen.count(full) != 0) return;
+
+    ReaderState& reader = ctx.reader;
+    const char* saved = ctx.str_save(full);
+    RequestedFile* node = pool_new<RequestedFile>(ctx.pools.mem_pool, saved, nullptr);
+    if (reader.requested_files_tail == nullptr) {
+        reader.requested_files = node;
+    } else {
+        reader.requested_files_tail->next = node;
+    }
+    reader.requested_files_tail = node;
+    ++reader.requested_file_count;
+    seen.insert(saved);
+}
+
+// Libraries are kept as often as they are requested: each request is
+// searched in every library search cycle.
+void request_lib(LinkContext& ctx, std::string_view name) {
+    check_request_length(name);
+    std::string full(name);
+    full += ".LIB";
+
+    ReaderState& reader = ctx.reader;
+    RequestedLib* node = pool_new<RequestedLib>(ctx.pools.mem_pool, ctx.str_save(full), 0, nullptr);
+    if (reader.requested_libs_tail == nullptr) {
+        reader.requested_libs = node;
+    } else {
+        reader.requested_libs_tail->next = node;
+    }
+    reader.requested_libs_tail = node;
+    ++reader.requested_lib_count;
+}
+
+}  // namespace
+
+void red_r_fmt(LinkContext& ctx, BinaryInput& file) {
+    reader_trace(ctx, "now red_r_fmt()\n");
+    if (file.get() != TAG_FORMAT) internal_error("1.5");
+    char text[NAME_LIMIT + 1];
+    red_string(file, text);
+    // Only the first five characters name the format; later ones are the
+    // assembler's own.
+    if (std::strncmp(text, "VER.A", 5) != 0) error_exit(ERR_FORMAT_MISMATCH, file_name_for_message(ctx));
+}
+
+void red_r_ver(LinkContext& ctx, BinaryInput& file) {
+    reader_trace(ctx, "now red_r_ver()\n");
+    if (file.get() != TAG_VERSION) internal_error("2");
+    char text[NAME_LIMIT + 1];
+    int length = red_string(file, text);
+    if (!ctx.options.opt_version_check) return;
+    ReaderState& reader = ctx.reader;
+    if (reader.first_version == nullptr) {
+        reader.first_version = ctx.str_save(std::string_view(text, std::size_t(length)));
+    } else if (std::string_view(reader.first_version) != std::string_view(text, std::size_t(length))) {
+        error_exit(ERR_VERSION_DIFFERENT);
+    }
+}
+
+void red_r_fname(LinkContext& ctx, BinaryInput& file) {
+    reader_trace(ctx, "now red_r_fname()\n");
+    ReaderState& reader = ctx.reader;
+    char name[NAME_LIMIT + 1];
+
+    if (file.get() != TAG_FILE_NAMES) internal_error("3");
+    if (file.get() != TAG_SOURCE) internal_error("4");
+    int length = red_string(file, name);
+    reader.source_name = ctx.str_save(std::string_view(name, std::size_t(length)));
+
+    if (file.get() != TAG_REQUESTED_FILES) internal_error("5");
+    while ((length = red_string(file, name)) != 0) {
+        if (reader.collect_requests) request_file(ctx, std::string_view(name, std::size_t(length)));
+    }
+
+    if (file.get() != TAG_REQUESTED_LIBS) internal_error("6");
+    while ((length = red_string(file, name)) != 0) {
+        if (reader.collect_requests) request_lib(ctx, std::string_view(name, std::size_t(length)));
+    }
+}
+
+void red_r_module(LinkContext& ctx, BinaryInput& file) {
+    ReaderState& reader = ctx.reader;
+    reader.max_label_unit = -1;
+    red_r_fmt(ctx, file);
+    red_r_ver(ctx, file);
+    red_r_fname(ctx, file);
+    reader.next_tag = file.get();
+    for (;;) {
+        switch (reader.next_tag) {
+        case TAG_UNIT:
+            red_r_unit(ctx, file, TAG_UNIT);
+            break;
+        case TAG_LABELS:
+            red_r_pub(ctx, file, TAG_LABELS);
+            break;
+        case TAG_SYMBOLS:
+            red_r_sym(ctx, file);
+            break;
+        case TAG_BITS:
+            red_r_bit(ctx, file);
+            break;
+        case TAG_EXTERNALS:
+            red_r_ext(ctx, file);
+            break;
+        // The first record of the contents, relocation or debug part.
+        case 0xE1: case 0xE2: case 0xE3: case 0xE4: case 0xE5: case 0xE6:
+        case 0xF7: case 0xF8: case 0xF9: case 0xFA: case 0xFF:
+            check_label_units(ctx);
+            return;
+        default:
+            internal_error("1");
+        }
+    }
+}
+
+}  // namespace orv

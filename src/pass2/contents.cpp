@@ -1,0 +1,196 @@
+#include "pass2/contents.h"
+
+#include <cstdint>
+
+#include "driver/diagnostics.h"
+#include "driver/link_context.h"
+#include "output/hex_writer.h"
+#include "pass2/relocation.h"
+
+namespace orv {
+namespace {
+
+// A data block's length counts its 3-byte address and then its data.
+constexpr uint32_t BLOCK_ADDRESS_BYTES = 3;
+
+// Reads the next entry's address and type, with the record's unit number
+// first when a record starts. Returns true for an entry; at a record's
+// terminator it reads the following tag, moves to the next record or to
+// the end of the relocation records, and returns false.
+bool read_entry_head(LinkContext& ctx, BinaryInput& reloc_stream) {
+    Pass2State& rel = ctx.pass2;
+    if (rel.rel_need_unit) {
+        rel.rel_unit = module_unit(ctx, red_number(reloc_stream, 2), "24.5");
+        rel.rel_need_unit = 0;
+    }
+    rel.rel_address = int32_t(red_number(reloc_stream, 3));
+    rel.rel_type = int(red_number(reloc_stream, 1));
+    if (rel.rel_address != 0 || rel.rel_type != 0) return true;
+
+    int tag = reloc_stream.get();
+    if (tag == TAG_RELOCATION) {
+        rel.rel_pending = 0;
+        rel.rel_need_unit = 1;
+        return false;
+    }
+    if (tag == TAG_CONTENTS || is_debug_or_end_tag(tag)) {
+        rel.rel_ended = 1;
+        rel.rel_pending = 0;
+        rel.rel_need_unit = 1;
+        return false;
+    }
+    internal_error("26.5");
+}
+
+// Every relocation entry of a module is patched while its unit's bytes go
+// out. An entry still waiting when the contents are over was never applied
+// (its address was passed or never came), so its field went into the image
+// with the assembler's placeholder: the program would be corrupt.
+void check_relocations_applied(LinkContext& ctx, BinaryInput& reloc_stream) {
+    Pass2State& rel = ctx.pass2;
+    if (rel.rel_pending) internal_error("26.3");
+    while (!rel.rel_ended) {
+        if (read_entry_head(ctx, reloc_stream)) internal_error("26.3");
+    }
+}
+
+// Whether the pending entry is to be patched in the current unit's bytes.
+bool fetch_for_current_unit(LinkContext& ctx, BinaryInput* reloc_stream) {
+    return reloc_stream != nullptr && next_relocation(ctx, *reloc_stream) &&
+           ctx.pass2.rel_unit == ctx.pass2.current_unit;
+}
+
+// One data block: the bytes go out in address order, each relocated field
+// patched as its address comes.
+void process_block(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* reloc_stream,
+                   uint32_t length) {
+    Pass2State& rel = ctx.pass2;
+    int32_t start = int32_t(red_number(code_stream, 3));
+    const Unit* unit = ctx.sections.unit_table[std::size_t(rel.current_unit)];
+    // The bytes of a relocatable unit start at its placed address.
+    if (unit->abs == 0) start = unit->address;
+    hex_start(ctx, start);
+    bool patch_here = fetch_for_current_unit(ctx, reloc_stream);
+
+    uint32_t data_bytes = length - BLOCK_ADDRESS_BYTES;
+    uint32_t i = 0;
+    while (i < data_bytes) {
+        if (patch_here && ctx.output.hex.out_address == rel.rel_address) {
+            // A field reaching past its block would take the next block's
+            // length bytes as placeholders.
+            if (uint32_t(rel.rel_size) > data_bytes - i) internal_error("26.2");
+            patch_field(ctx, code_stream);
+            i += uint32_t(rel.rel_size);
+            rel.rel_pending = 0;
+            patch_here = fetch_for_current_unit(ctx, reloc_stream);
+        } else {
+            hex_put_byte(ctx, int(red_number(code_stream, 1)));
+            i += 1;
+        }
+    }
+    if (ctx.output.hex.record_count != 0) hex_flush(ctx);
+}
+
+}  // namespace
+
+bool is_debug_or_end_tag(int tag) {
+    return (tag >= 0xE1 && tag <= 0xE6) || tag == 0xF9 || tag == 0xFA || tag == 0xFF;
+}
+
+void process_contents(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* reloc_stream) {
+    Pass2State& rel = ctx.pass2;
+    rel.rel_ended = 0;
+    rel.rel_pending = 0;
+    rel.rel_need_unit = 1;
+    do {
+        rel.current_unit = module_unit(ctx, red_number(code_stream, 2), "24.4");
+        for (;;) {
+            uint32_t length = red_number(code_stream, 4);
+            if (length == 0) break;
+            if (length < BLOCK_ADDRESS_BYTES) internal_error("26.1");
+            process_block(ctx, code_stream, reloc_stream, length);
+        }
+        ctx.reader.next_tag = code_stream.get();
+    } while (ctx.reader.next_tag == TAG_CONTENTS);
+    if (reloc_stream != nullptr) check_relocations_applied(ctx, *reloc_stream);
+}
+
+int next_relocation(LinkContext& ctx, BinaryInput& reloc_stream) {
+    Pass2State& rel = ctx.pass2;
+    if (rel.rel_ended) return 0;
+    if (rel.rel_pending) return 1;
+    if (!read_entry_head(ctx, reloc_stream)) return 0;
+
+    const Unit* unit = ctx.sections.unit_table[std::size_t(rel.rel_unit)];
+    if (unit->abs == 0) rel.rel_address = int32_t(uint32_t(rel.rel_address) + uint32_t(unit->address));
+    rel.rel_size = int(red_number(reloc_stream, 1)) + 1;
+    // Evaluated and checked one entry ahead of the contents: a range error
+    // names this entry's own unit and address.
+    int32_t value = evaluate_expression(ctx, reloc_stream);
+    rel.rel_value = check_relocation(ctx, value);
+    rel.rel_pending = 1;
+    return 1;
+}
+
+namespace {
+
+void skip_bytes(BinaryInput& stream, int count) {
+    for (int i = 0; i < count; ++i) red_number(stream, 1);
+}
+
+// Reads up to and including a name's zero byte; a file that ends first
+// would otherwise keep the skipping going for ever.
+void skip_name(BinaryInput& stream) {
+    for (;;) {
+        int byte = stream.get();
+        if (byte == 0) return;
+        if (byte == BinaryInput::END) internal_error("26");
+    }
+}
+
+bool is_operator_or_prefix(int t) {
+    switch (t) {
+    case 0x21: case 0x25: case 0x26: case 0x2A: case 0x2B: case 0x2D: case 0x2F:
+    case 0x3C: case 0x3E: case 0x5E: case 0x7C: case 0x7E:
+    case 0x80: case 0x81: case 0x82: case 0x83: case 0x84:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+void skip_relocation_record(BinaryInput& stream) {
+    red_number(stream, 2);
+    for (;;) {
+        uint32_t address = red_number(stream, 3);
+        uint32_t type = red_number(stream, 1);
+        if (address == 0 && type == 0) return;
+        red_number(stream, 1);
+
+        int c = stream.get();
+        if (c == 0x81 || c == 0x82) c = stream.get();
+        switch (c) {
+        case OPERAND_UNIT: skip_bytes(stream, 5); break;
+        case OPERAND_NAME: skip_name(stream); break;
+        case OPERAND_CONSTANT: skip_bytes(stream, 4); break;
+        default: internal_error("25");
+        }
+
+        for (;;) {
+            int t = stream.get();
+            if (t == EXPRESSION_END) break;
+            if (is_operator_or_prefix(t)) continue;
+            switch (t) {
+            case OPERAND_UNIT: skip_bytes(stream, 5); break;
+            case OPERAND_NAME:
+            case OPERAND_SECTION_SIZE: skip_name(stream); break;
+            case OPERAND_CONSTANT: skip_bytes(stream, 4); break;
+            default: internal_error("26");
+            }
+        }
+    }
+}
+
+}  // namespace orv

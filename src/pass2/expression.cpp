@@ -1,0 +1,195 @@
+#include <cstdint>
+
+#include "driver/diagnostics.h"
+#include "driver/link_context.h"
+#include "pass2/relocation.h"
+
+namespace orv {
+namespace {
+
+// Unary prefixes of a term.
+constexpr int PREFIX_NOT = 0x21;
+constexpr int PREFIX_PLUS = 0x2B;
+constexpr int PREFIX_NEGATE = 0x2D;
+constexpr int PREFIX_COMPLEMENT = 0x7E;
+constexpr int PREFIX_BANK_BYTE = 0x81;
+constexpr int PREFIX_LOW_WORD = 0x82;
+constexpr int PREFIX_HIGH_BYTE = 0x83;
+constexpr int PREFIX_LOW_BYTE = 0x84;
+
+bool is_prefix(int c) {
+    return c == PREFIX_NOT || c == PREFIX_PLUS || c == PREFIX_NEGATE || c == PREFIX_COMPLEMENT ||
+           (c >= PREFIX_SECTION_SIZE && c <= PREFIX_LOW_BYTE);
+}
+
+// Shift right that copies the sign bit in, done on the bits so that it does
+// not depend on how the compiler shifts negative numbers.
+uint32_t shift_right_arithmetic(uint32_t value, uint32_t count) {
+    if ((value & 0x80000000u) == 0) return value >> count;
+    return ~(~value >> count);
+}
+
+int32_t apply_prefix(int prefix, int32_t value) {
+    uint32_t bits = uint32_t(value);
+    switch (prefix) {
+    case PREFIX_NEGATE:
+        return int32_t(0u - bits);
+    case PREFIX_NOT:
+    case PREFIX_COMPLEMENT:
+        return int32_t(~bits);
+    case PREFIX_BANK_BYTE:
+        return int32_t((bits >> 16) & 0xFF);
+    case PREFIX_LOW_WORD:
+        return int32_t(bits & 0xFFFF);
+    case PREFIX_HIGH_BYTE:
+        return int32_t((bits >> 8) & 0xFF);
+    case PREFIX_LOW_BYTE:
+        return int32_t(bits & 0xFF);
+    default:  // none, '+' and the section-size marker leave the value as it is
+        return value;
+    }
+}
+
+// A name used where its kind does not fit the field is listed and the link
+// goes on; it alone does not fail the run.
+void report_type_mismatch(LinkContext& ctx, const char* name) {
+    report_listed(ctx.console, ERR_LABEL_TYPE, name);
+}
+
+int32_t name_value(LinkContext& ctx, const char* name) {
+    const SymbolEntry* entry = ctx.symbols.find_symbol(name);
+    if (entry == nullptr) internal_error("31");
+    bool is_bit = entry->kind == SYM_BIT;
+    switch (ctx.pass2.rel_type) {
+    case REL_ZERO_PAGE:
+    case REL_ADDRESS:
+    case REL_SPECIAL_PAGE:
+    case REL_BIT_VALUE:
+    case REL_VALUE:
+        if (is_bit) report_type_mismatch(ctx, name);
+        return entry->value;
+    case REL_BIT_NUMBER:
+        if (!is_bit) report_type_mismatch(ctx, name);
+        return entry->bit_no;
+    case REL_BIT_ADDRESS:
+        if (!is_bit) report_type_mismatch(ctx, name);
+        return entry->value;
+    default:
+        return entry->value;
+    }
+}
+
+int32_t section_size_value(LinkContext& ctx, BinaryInput& stream) {
+    char name[NAME_LIMIT + 1];
+    int length = red_string(stream, name);
+    char letter[2];
+    std::string_view section_name =
+        normalise_section_name(std::string_view(name, std::size_t(length)), letter);
+    const Section* section = ctx.sections.find_section(section_name);
+    if (section == nullptr) internal_error("33");
+    return section->length;
+}
+
+}  // namespace
+
+int32_t module_unit(LinkContext& ctx, uint32_t local_number, const char* point) {
+    int64_t global = int64_t(ctx.reader.unit_base) + int64_t(local_number);
+    const std::vector<Unit*>& table = ctx.sections.unit_table;
+    if (global > ctx.pass2.last_unit || global >= int64_t(table.size()) ||
+        table[std::size_t(global)] == nullptr) {
+        internal_error(point);
+    }
+    return int32_t(global);
+}
+
+int32_t apply_operator(int op, int32_t left, int32_t right) {
+    uint32_t a = uint32_t(left);
+    uint32_t b = uint32_t(right);
+    switch (op) {
+    case '+':
+        return int32_t(a + b);
+    case '-':
+        return int32_t(a - b);
+    case '*':
+        return int32_t(a * b);
+    case '/':
+        // A quotient the 32 bits cannot hold, or none at all, would put a
+        // made-up value into the image.
+        if (right == 0) internal_error("27.1");
+        if (left == INT32_MIN && right == -1) internal_error("27.2");
+        return left / right;
+    case '%':
+        if (right == 0) internal_error("27.1");
+        // Any value leaves remainder 0 by -1; computing it could trap.
+        if (right == -1) return 0;
+        return left % right;
+    case '&':
+        return int32_t(a & b);
+    case '|':
+        return int32_t(a | b);
+    case '^':
+        return int32_t(a ^ b);
+    case '<':
+        return int32_t(a << (b & 31));
+    case '>':
+        return int32_t(shift_right_arithmetic(a, b & 31));
+    default:
+        internal_error("27");
+    }
+}
+
+int32_t red_term(LinkContext& ctx, BinaryInput& stream) {
+    int prefix = 0;
+    int c = stream.get();
+    if (is_prefix(c)) {
+        prefix = c;
+        c = stream.get();
+    }
+    int32_t value;
+    switch (c) {
+    case OPERAND_UNIT: {
+        int32_t unit_no = module_unit(ctx, red_number(stream, 2), "25.5");
+        uint32_t offset = red_number(stream, 3);
+        const Unit* unit = ctx.sections.unit_table[std::size_t(unit_no)];
+        value = int32_t(unit->abs == 0 ? offset + uint32_t(unit->address) : offset);
+        break;
+    }
+    case OPERAND_NAME: {
+        char name[NAME_LIMIT + 1];
+        red_string(stream, name);
+        value = name_value(ctx, name);
+        break;
+    }
+    case OPERAND_CONSTANT:
+        value = int32_t(red_number(stream, 4));
+        break;
+    case OPERAND_SECTION_SIZE:
+        if (prefix != PREFIX_SECTION_SIZE) internal_error("32");
+        value = section_size_value(ctx, stream);
+        break;
+    default:
+        internal_error("34");
+    }
+    return apply_prefix(prefix, value);
+}
+
+int32_t evaluate_expression(LinkContext& ctx, BinaryInput& reloc_stream) {
+    // The leading term is read in full, lookups and kind checks included;
+    // only its value is dropped.
+    red_term(ctx, reloc_stream);
+    int32_t value = red_term(ctx, reloc_stream);
+    for (;;) {
+        int op = reloc_stream.get();
+        if (op == EXPRESSION_END) return value;
+        switch (op) {
+        case '+': case '-': case '*': case '/': case '%':
+        case '&': case '|': case '^': case '<': case '>':
+            value = apply_operator(op, value, red_term(ctx, reloc_stream));
+            break;
+        default:
+            internal_error("27");
+        }
+    }
+}
+
+}  // namespace orv

@@ -1,0 +1,61 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/binary_input.h"
+
+namespace orv {
+
+struct LinkContext;
+
+// The use a relocated field makes of its value: the entry's type byte.
+enum RelType : int {
+    REL_RELATIVE = 0x04,
+    REL_ZERO_PAGE = 0x10,
+    REL_ADDRESS = 0x11,
+    REL_SPECIAL_PAGE = 0x12,
+    REL_BIT_VALUE = 0x13,
+    REL_BIT_NUMBER = 0x14,
+    REL_BIT_ADDRESS = 0x15,
+    REL_VALUE = 0xFF,
+};
+
+// Operand codes of a relocation expression.
+enum OperandCode : int {
+    OPERAND_UNIT = 0xF0,          // module-local unit number, offset
+    OPERAND_NAME = 0xF1,          // global name
+    OPERAND_CONSTANT = 0xF2,      // 32-bit constant
+    OPERAND_SECTION_SIZE = 0xF3,  // section name; only after the prefix 80
+};
+
+constexpr int EXPRESSION_END = 0xFF;
+constexpr int PREFIX_SECTION_SIZE = 0x80;
+
+// The unit a module-local unit number names, as a global unit number.
+// A number that names none of the module's units (unit_base to
+// ctx.pass2.last_unit) is internal error 6 at `point`.
+int32_t module_unit(LinkContext& ctx, uint32_t local_number, const char* point);
+
+// Reads the current entry's expression up to and including its end byte
+// and returns its value; operators apply strictly left to right.
+int32_t evaluate_expression(LinkContext& ctx, BinaryInput& reloc_stream);
+
+// Reads one term: an optional prefix and one operand.
+int32_t red_term(LinkContext& ctx, BinaryInput& stream);
+
+// Applies a binary operator byte to two values; wraps like 32-bit
+// two's-complement arithmetic. An unknown operator is point "27".
+int32_t apply_operator(int op, int32_t left, int32_t right);
+
+// Checks the value against the current entry's type and size and returns
+// the value to be stored; a value out of range is reported and the link
+// goes on.
+int32_t check_relocation(LinkContext& ctx, int32_t value);
+
+// Reports a range error of the current entry and marks the link failed.
+void report_range_error(LinkContext& ctx, int number);
+
+// Copies the current field's placeholder bytes to the image with the
+// entry's value patched in, low byte first.
+void patch_field(LinkContext& ctx, BinaryInput& code_stream);
+
+}  // namespace orv

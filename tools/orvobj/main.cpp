@@ -1,0 +1,80 @@
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "orvobj/object_text.h"
+
+namespace {
+
+const char* const USAGE =
+    "usage: orvobj dump [--offsets] FILE.ROV      print an object as text\n"
+    "       orvobj build FILE.txt -o FILE.ROV     turn the text form back into an object\n"
+    "       orvobj --help\n"
+    "exit status: 0 done, 1 the input could not be read or has an error, 2 wrong usage\n";
+
+bool read_whole(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    bytes = text.str();
+    return true;
+}
+
+int usage_error() {
+    std::fputs(USAGE, stderr);
+    return 2;
+}
+
+int dump(const std::string& path, bool offsets) {
+    std::string bytes;
+    if (!read_whole(path, bytes)) {
+        std::fprintf(stderr, "orvobj: cannot read %s\n", path.c_str());
+        return 1;
+    }
+    std::fputs(orvobj::dump_object(orvobj::Bytes(bytes.begin(), bytes.end()), offsets).c_str(), stdout);
+    return 0;
+}
+
+int build(const std::string& path, const std::string& output) {
+    std::string text;
+    if (!read_whole(path, text)) {
+        std::fprintf(stderr, "orvobj: cannot read %s\n", path.c_str());
+        return 1;
+    }
+    orvobj::Bytes bytes;
+    try {
+        bytes = orvobj::build_object(text);
+    } catch (const orvobj::TextError& error) {
+        std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), error.line(), error.what());
+        return 1;
+    }
+    std::ofstream out(output, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out) {
+        std::fprintf(stderr, "orvobj: cannot write %s\n", output.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "dump") == 0) {
+        bool offsets = argc == 4 && std::strcmp(argv[2], "--offsets") == 0;
+        if (argc != (offsets ? 4 : 3)) return usage_error();
+        return dump(argv[argc - 1], offsets);
+    }
+    if (argc == 5 && std::strcmp(argv[1], "build") == 0 && std::strcmp(argv[3], "-o") == 0) {
+        return build(argv[2], argv[4]);
+    }
+    return usage_error();
+}
