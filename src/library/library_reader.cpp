@@ -36,8 +36,8 @@ long library_file_size(const LinkContext& ctx) {
 
 // A forward skip over a module entry. The host would let a seek run past the
 // end of the file, but the skips of a library always land on the next module
-// entry or at the end of the file: a target beyond the end, or one behind
-// the current position, is a seek the library cannot satisfy.
+// entry or at the end of the file: a target beyond the end is a seek the
+// library cannot satisfy.
 void skip_forward(LinkContext& ctx, BinaryInput& file, uint64_t distance) {
     long here = file.tell();
     long size = ctx.library.file_size;
