@@ -16,8 +16,9 @@ build-asan:
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# Builds the example under examples/blink/ and links it in $(BUILD)/demo/.
 demo: build
-	$(BUILD)/orvlink -V
+	examples/blink/build_demo.sh $(BUILD) $(BUILD)/demo
 
 test: build build-asan
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure

@@ -4,11 +4,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include "fixture/object_writer.h"
 
 namespace orv::test {
 RunResult run_orvlink(const std::filesystem::path& dir, const std::vector<std::string>& args,
@@ -82,6 +86,12 @@ TempDir::~TempDir() {
 }
 
 void TempDir::write(const std::string& name, const std::string& bytes) const {
+    // Every relocatable object a test writes is shown to the object observer.
+    if (name.size() >= 4 && std::equal(name.end() - 4, name.end(), ".rov", [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == b;
+        })) {
+        orvfixture::observe_object(orvfixture::Bytes(bytes.begin(), bytes.end()));
+    }
     std::filesystem::path file = path_ / name;
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <sstream>
@@ -8,6 +9,22 @@
 
 namespace orvobj {
 namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_hex_digit(char c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Decimal digits, or hexadecimal ones after 0x: nothing else, so that a
+// leading zero never makes a number octal and no sign slips through.
+bool is_number_text(const std::string& text, int& base) {
+    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    base = hex ? 16 : 10;
+    std::size_t first = hex ? 2 : 0;
+    if (text.size() <= first) return false;
+    for (std::size_t i = first; i < text.size(); ++i) {
+        if (!(hex ? is_hex_digit(text[i]) : is_digit(text[i]))) return false;
+    }
+    return true;
+}
 
 struct Token {
     bool quoted;
@@ -37,11 +54,10 @@ std::vector<Token> tokenize(const std::string& line, int line_no) {
                 }
                 if (i >= line.size()) throw TextError(line_no, "unterminated name");
                 char e = line[i++];
-                if (e == 'x' && i + 2 <= line.size()) {
-                    char digits[3] = {line[i], line[i + 1], 0};
-                    char* stop = nullptr;
-                    long value = std::strtol(digits, &stop, 16);
-                    if (stop != digits + 2) throw TextError(line_no, "bad escape in name");
+                if (e == 'x' && i + 2 <= line.size() && is_hex_digit(line[i]) && is_hex_digit(line[i + 1])) {
+                    long value = std::strtol(line.substr(i, 2).c_str(), nullptr, 16);
+                    // The byte 0 ends a name in the object, so it cannot stand inside one.
+                    if (value == 0) throw TextError(line_no, "a name cannot hold the byte 0");
                     text += char(value);
                     i += 2;
                 } else if (e == '"' || e == '\\') {
@@ -95,20 +111,21 @@ public:
 
     uint32_t number(const char* what, uint64_t limit) {
         std::string text = word(what);
-        char* stop = nullptr;
-        unsigned long long value = std::strtoull(text.c_str(), &stop, 0);
-        if (text.empty() || *stop != '\0' || text[0] == '-') fail(std::string("expected ") + what);
-        if (value > limit) fail(std::string(what) + " out of range: " + text);
+        int base = 10;
+        if (!is_number_text(text, base)) fail(std::string("expected ") + what);
+        errno = 0;
+        unsigned long long value = std::strtoull(text.c_str(), nullptr, base);
+        if (value > limit || errno == ERANGE) fail(std::string(what) + " out of range: " + text);
         return uint32_t(value);
     }
 
     // A byte of a `bytes` or `data` line: two hexadecimal digits.
     uint8_t hex_byte() {
         std::string text = word("a byte");
-        char* stop = nullptr;
-        unsigned long value = std::strtoul(text.c_str(), &stop, 16);
-        if (text.size() != 2 || *stop != '\0') fail("expected a byte of two hexadecimal digits, not '" + text + "'");
-        return uint8_t(value);
+        if (text.size() != 2 || !is_hex_digit(text[0]) || !is_hex_digit(text[1])) {
+            fail("expected a byte of two hexadecimal digits, not '" + text + "'");
+        }
+        return uint8_t(std::strtoul(text.c_str(), nullptr, 16));
     }
 
     void done() const {

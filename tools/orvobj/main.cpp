@@ -1,8 +1,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include "orvobj/object_text.h"
@@ -15,13 +13,18 @@ const char* const USAGE =
     "       orvobj --help\n"
     "exit status: 0 done, 1 the input could not be read or has an error, 2 wrong usage\n";
 
+// False when the file cannot be opened or read; a directory opens but
+// cannot be read.
 bool read_whole(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    bytes = text.str();
-    return true;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    bytes.clear();
+    char buffer[65536];
+    std::size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
+    bool ok = std::ferror(file) == 0;
+    std::fclose(file);
+    return ok;
 }
 
 int usage_error() {

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds the example program from its text form and links it:
+#   build_demo.sh TOOLS_DIR [OUT_DIR]
+# TOOLS_DIR holds orvobj, orvlib and orvlink (the build directory); OUT_DIR,
+# TOOLS_DIR/demo by default, receives the objects, the library RTL.LIB and
+# the HEX, MAP and SYM files. Prints the linker's console output and the map
+# file and exits with the linker's status.
+set -euo pipefail
+
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+    echo "usage: $0 TOOLS_DIR [OUT_DIR]" >&2
+    exit 2
+fi
+tools=$(cd "$1" && pwd)
+out=${2:-$tools/demo}
+example=$(cd "$(dirname "$0")" && pwd)
+
+# The run-time library's modules in library order. putc stands before print,
+# which needs it, so the linker takes putc only in its second search cycle.
+rtl_modules=(putc memcpy print strlen delay mul8)
+
+# Only the files this script makes are removed, so that no output of an
+# earlier run is taken for one of this run.
+mkdir -p "$out/rtl"
+rm -f "$out"/STARTUP.* "$out/MAIN.ROV" "$out/RTL.LIB" "$out"/rtl/*.ROV
+
+echo "== orvobj: the example's text form to relocatable objects"
+for module in startup main; do
+    upper=$(echo "$module" | tr '[:lower:]' '[:upper:]')
+    "$tools/orvobj" build "$example/$module.txt" -o "$out/$upper.ROV"
+    echo "   $module.txt -> $upper.ROV"
+done
+rtl_objects=()
+for module in "${rtl_modules[@]}"; do
+    upper=$(echo "$module" | tr '[:lower:]' '[:upper:]')
+    "$tools/orvobj" build "$example/rtl/$module.txt" -o "$out/rtl/$upper.ROV"
+    rtl_objects+=("rtl/$upper.ROV")
+done
+echo "   rtl/*.txt -> rtl/*.ROV (${rtl_modules[*]})"
+
+echo "== orvlib: the run-time library"
+(cd "$out" && "$tools/orvlib" create RTL.LIB "${rtl_objects[@]}")
+(cd "$out" && "$tools/orvlib" list RTL.LIB)
+
+link_command=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S)
+echo "== orvlink ${link_command[*]}"
+# Line-buffered standard output keeps the linker's two streams in the order
+# a terminal shows them, also when this script's output goes to a file.
+# stdbuf preloads a library, which a sanitizer build of the linker accepts
+# only when told so; other builds ignore the variable.
+line_buffered=()
+if command -v stdbuf >/dev/null 2>&1; then
+    line_buffered=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" stdbuf -oL)
+fi
+status=0
+(cd "$out" && ${line_buffered[@]+"${line_buffered[@]}"} "$tools/orvlink" "${link_command[@]}" 2>&1) || status=$?
+
+if [ -f "$out/STARTUP.MAP" ]; then
+    echo "== STARTUP.MAP"
+    # The map file is a CR LF text ended by the byte 0x1A.
+    tr -d '\r\032' <"$out/STARTUP.MAP"
+fi
+echo "== output files in $out: STARTUP.HEX STARTUP.MAP STARTUP.SYM (linker status $status)"
+exit "$status"

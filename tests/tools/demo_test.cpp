@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/hex_readback.h"
+#include "tools/run_tool.h"
+
+// The bundled example, built and linked by the same script that `make demo`
+// runs, with the map file's date fixed.
+namespace orv::test {
+namespace {
+
+// A text with CR LF line ends and the closing byte 0x1A, as the linker writes it.
+std::string dos_text(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '\n') result += '\r';
+        result += c;
+    }
+    return result + '\x1A';
+}
+
+const char* const EXPECTED_MAP =
+    "\n"
+    "Orvan Family LINKER V.4.00.00    MAP FILE\t\tThu Jan  1 00:00:00 1970\n"
+    "\n"
+    "\n"
+    "SECTION           FILENAME          ATR.  TYPE  START  LENGTH\n"
+    "\n"
+    "Z                 MAIN.ROV          REL   RAM   0000   0002   \n"
+    "DATA              MAIN.ROV          REL   RAM   0200   0020   \n"
+    "P                 STARTUP.ROV       REL   ROM   C000   000A   \n"
+    "                  MAIN.ROV          REL   ROM   C00A   0018   \n"
+    "                  RTL.LIB           REL   ROM   C022   000C   \n"
+    "                  (PRINT)\n"
+    "                  RTL.LIB           REL   ROM   C02E   0006   \n"
+    "                  (DELAY)\n"
+    "                  RTL.LIB           REL   ROM   C034   0006   \n"
+    "                  (PUTC)\n"
+    "CONST             MAIN.ROV          REL   ROM   C03A   0006   \n"
+    "S                 MAIN.ROV          REL   ROM   FF00   0004   \n"
+    "VEC               STARTUP.ROV       ABS   ROM   FFFC   0004   \n"
+    "\n"
+    "\n"
+    "GLOBAL LABEL INFORMATION\n"
+    "\n"
+    "buffer          0200   count           0000   delay           C02E   \n"
+    "flags           0001   main            C00A   print           C022   \n"
+    "putc            C034   start           C000   tick            FF00   \n"
+    "\n"
+    "\n"
+    "GLOBAL SYMBOL INFORMATION\n"
+    "\n"
+    "PORTA           00F0   STACK_TOP       01FF   \n"
+    "\n"
+    "GLOBAL BIT SYMBOL INFORMATION\n"
+    "\n"
+    "LED             0 00F0   TX_READY        7 00F1   \n"
+    "\n"
+    "TOTAL ROM SIZE 72 (48H) BYTES\n"
+    "TOTAL RAM SIZE 34 (22H) BYTES\n";
+
+// Every relocated field checked by hand: the calls and jumps of start-up,
+// main and the library modules, the zero-page and special-page operands,
+// the bit numbers added into their instruction bytes, and the vectors.
+const char* const EXPECTED_HEX =
+    ":04FFFC0000FF00C042\n"
+    ":0AC000008E01FFBD0AC020FE010101\n"
+    ":06C00A00CE3AC0BD22C0C9\n"
+    ":10C010007C000BF0BD2EC020F79601C602C6009D25\n"
+    ":02C0200000011D\n"
+    ":04FF00007C003B0145\n"
+    ":06C03A0048454C4C4F008C\n"
+    ":0CC02200A6002706BD34C00820F6390136\n"
+    ":02C02E0086107A\n"
+    ":04C030004A26FD3966\n"
+    ":06C03400EFF1B7F2390143\n"
+    ":00000001FF\n";
+
+const char* const EXPECTED_SYM_GLOBALS =
+    "# SECTION INFORMATION\n"
+    "0003 Z                 MAIN.ROV          REL   RAM   0000   0002   main.asm\n"
+    "0004 DATA              MAIN.ROV          REL   RAM   0200   0020   main.asm\n"
+    "0001 P                 STARTUP.ROV       REL   ROM   C000   000A   startup.asm\n"
+    "0002 P                 MAIN.ROV          REL   ROM   C00A   0018   main.asm\n"
+    "0007 P                 RTL.LIB           REL   ROM   C022   000C   print.asm\n"
+    "                  (PRINT)\n"
+    "0008 P                 RTL.LIB           REL   ROM   C02E   0006   delay.asm\n"
+    "                  (DELAY)\n"
+    "0009 P                 RTL.LIB           REL   ROM   C034   0006   putc.asm\n"
+    "                  (PUTC)\n"
+    "0006 CONST             MAIN.ROV          REL   ROM   C03A   0006   main.asm\n"
+    "0005 S                 MAIN.ROV          REL   ROM   FF00   0004   main.asm\n"
+    "0000 VEC               STARTUP.ROV       ABS   ROM   FFFC   0004   startup.asm\n"
+    "# GLOBAL LABEL\n"
+    "buffer 200  count 0  delay C02E  flags 1  main C00A  print C022  putc C034  start C000  \n"
+    "tick FF00  \n"
+    "# GLOBAL SYMBOL\n"
+    "PORTA F0  STACK_TOP 1FF  \n"
+    "# GLOBAL BIT SYMBOL\n"
+    "LED 0 F0  TX_READY 7 F1  ";
+
+class Demo : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        work = new TempDir;
+        result = new RunResult(run_tool("bash", {ORV_EXAMPLE_DIR "/build_demo.sh", ORV_TOOLS_DIR, (*work / "demo").string()},
+                                        work->path(), {{"SOURCE_DATE_EPOCH", "0"}}));
+    }
+    static void TearDownTestSuite() {
+        delete result;
+        delete work;
+    }
+    static std::string file(const std::string& name) { return work->read("demo/" + name); }
+
+    static TempDir* work;
+    static RunResult* result;
+};
+
+TempDir* Demo::work = nullptr;
+RunResult* Demo::result = nullptr;
+
+TEST_F(Demo, LinksWithoutAnyErrorAndPrintsTheConsoleOutputAndTheMap) {
+    EXPECT_EQ(result->status, 0) << result->out << result->err;
+    EXPECT_EQ(result->err, "");
+    const std::string& out = result->out;
+    EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
+    std::size_t console = out.find("== orvlink STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S\n");
+    ASSERT_NE(console, std::string::npos) << out;
+    EXPECT_NE(out.find("processing \"Libraries\"\n"
+                       "now processing pass 2\n"
+                       "processing \"STARTUP.ROV\"\n"
+                       "processing \"MAIN.ROV\"\n"
+                       "processing \"RTL.LIB ( PRINT )\"\n"
+                       "processing \"RTL.LIB ( DELAY )\"\n"
+                       "processing \"RTL.LIB ( PUTC )\"\n"
+                       "TOTAL ROM SIZE 72 (48H) BYTES\n"
+                       "TOTAL RAM SIZE 34 (22H) BYTES\n",
+                       console),
+              std::string::npos)
+        << out;
+    std::string map = EXPECTED_MAP;
+    EXPECT_NE(out.find("== STARTUP.MAP\n" + map), std::string::npos) << out;
+    EXPECT_NE(out.find("module MUL8: image"), std::string::npos) << "the library's listing is shown";
+}
+
+TEST_F(Demo, LeavesTheHexMapAndSymbolFiles) {
+    EXPECT_EQ(file("STARTUP.MAP"), dos_text(EXPECTED_MAP));
+    EXPECT_EQ(file("STARTUP.HEX"), dos_text(EXPECTED_HEX));
+    std::string sym = file("STARTUP.SYM");
+    std::string globals = dos_text(EXPECTED_SYM_GLOBALS);
+    ASSERT_GE(sym.size(), globals.size());
+    EXPECT_EQ(sym.substr(sym.size() - globals.size()), globals);
+    // Every module of the program carries debug records.
+    for (const char* local : {"\r\n# FUNC 1 start 1 0-9\r\n", "\r\n# LOCAL LABEL 2\r\nblink 6  \r\n",
+                              "\r\n# FUNC 3 tick 5 0-3\r\n", "\r\n# SOURCE 4 print.asm\r\n4 0  5 2  6 4  8 A  \r\n",
+                              "\r\n# FUNC 5 delay 8 0-5\r\n", "\r\n# SOURCE 6 putc.asm\r\n5 0  6 2  \r\n"}) {
+        EXPECT_NE(sym.find(local), std::string::npos) << local;
+    }
+}
+
+TEST_F(Demo, TheHexFileIsReadByObjcopy) {
+    HexReadback image = read_back_hex(work->path() / "demo" / "STARTUP.HEX");
+    ASSERT_TRUE(image.accepted) << image.messages;
+    // From C000 (the lowest address) to FFFF: start-up calls main at C00A,
+    // and the vectors point to tick (FF00) and start (C000).
+    ASSERT_EQ(image.bytes.size(), 0x10000u - 0xC000u);
+    auto at = [&](uint32_t address) { return image.bytes[address - 0xC000]; };
+    EXPECT_EQ(at(0xC003), 0xBD);
+    EXPECT_EQ(at(0xC004), 0x0A);
+    EXPECT_EQ(at(0xC005), 0xC0);
+    EXPECT_EQ(at(0xFFFC), 0x00);
+    EXPECT_EQ(at(0xFFFD), 0xFF);
+    EXPECT_EQ(at(0xFFFE), 0x00);
+    EXPECT_EQ(at(0xFFFF), 0xC0);
+}
+
+// print needs putc, which stands before it in the library: the first search
+// cycle takes print and delay, the second one putc, passing over the two
+// modules already taken without reading their index.
+TEST_F(Demo, TheLibraryChainTakesTwoSearchCycles) {
+    RunResult trace = run_orvlink(work->path() / "demo", {"STARTUP", "MAIN,RTL,P=C000 CONST DATA=0200,-. -DEBUG"});
+    ASSERT_EQ(trace.status, 0) << trace.out;
+    std::size_t second = trace.out.find("now red_l_head()", trace.out.find("now red_l_head()") + 1);
+    ASSERT_NE(second, std::string::npos) << trace.out;
+    EXPECT_EQ(trace.out.find("now red_l_head()", second + 1), std::string::npos) << "no third cycle";
+    std::string cycle = trace.out.substr(second, trace.out.find("processing", second) - second);
+    auto count = [&](const std::string& line) {
+        std::size_t n = 0;
+        for (std::size_t at = cycle.find(line); at != std::string::npos; at = cycle.find(line, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("now red_l_tbl()"), 6u) << cycle;
+    EXPECT_EQ(count("now red_l_pub()"), 4u) << cycle;
+}
+
+}  // namespace
+}  // namespace orv::test
