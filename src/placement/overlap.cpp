@@ -10,16 +10,15 @@ namespace orv {
 // Each overlapping pair of sections is reported once, when the second of the
 // two is placed, naming the one that starts higher (on equal starts the one
 // placed earlier). Sections that are empty, or whose own units overlap, take
-// no part.
-void check_overlap(LinkContext& ctx, const Section& section) {
+// no part; the index holds the others and yields the ones whose addresses
+// meet this section's, in section-list order.
+void check_overlap(LinkContext& ctx, const Section& section, const OverlapIndex& placed) {
     const int64_t start = unit_address(*section.units);
     const int64_t end = start + section_length(section);
     if (start == end) return;
-    for (const Section* other = ctx.sections.section_list; other != nullptr; other = other->next) {
-        if (!other->placed || other->overlap) continue;
+    for (const Section* other : placed.meeting(start, end)) {
         const int64_t other_start = unit_address(*other->units);
         const int64_t other_end = other_start + section_length(*other);
-        if (other_start == other_end) continue;
         if (start > other_start) {
             if (start < other_end) report_overlap(ctx, section.name, start, *section.units);
         } else if (other_start < end) {

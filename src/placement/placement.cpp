@@ -22,7 +22,7 @@ void allocate_sections(LinkContext& ctx) {
 }
 
 void order_sections(LinkContext& ctx) {
-    int64_t location = 0;
+    PlacementState state(ctx.sections);
     const std::vector<SecInfoEntry>& sec_info = ctx.command.sec_info;
     for (std::size_t i = 0; i < sec_info.size(); ++i) {
         Section* section = ctx.sections.find_section(sec_info[i].name);
@@ -33,21 +33,24 @@ void order_sections(LinkContext& ctx) {
             report_listed(ctx.console, ERR_SECTION_NOT_FOUND, sec_info[i].name);
             continue;
         }
-        place_section(ctx, *section, static_cast<int>(i), location);
+        place_section(ctx, *section, static_cast<int>(i), state);
     }
     for (Section* section = ctx.sections.section_list; section != nullptr; section = section->next) {
-        if (!section->placed) place_section(ctx, *section, NO_INFO, location);
+        if (!section->placed) place_section(ctx, *section, NO_INFO, state);
     }
 }
 
-void place_section(LinkContext& ctx, Section& section, int info_index, int64_t& location) {
+void place_section(LinkContext& ctx, Section& section, int info_index, PlacementState& state) {
     // Only a name that stands twice in the section information reaches a
     // section that is already placed.
     if (section.placed) error_exit(ERR_INVALID_SECTION_INFO);
-    int64_t start = section_start(ctx, section, info_index, location);
-    location = place_units(ctx, section, start, location);
-    if (!section.overlap) check_overlap(ctx, section);
+    int64_t start = section_start(ctx, section, info_index, state.location);
+    state.location = place_units(ctx, section, start, state.location);
+    if (!section.overlap) check_overlap(ctx, section, state.placed);
     section.placed = 1;
+    // Empty sections and sections whose own units overlap are left out of
+    // the overlap checks of the sections after them.
+    if (!section.overlap && section.length != 0) state.placed.add(section);
 }
 
 int64_t section_start(LinkContext& ctx, const Section& section, int info_index, int64_t location) {

@@ -1,24 +1,34 @@
 #pragma once
 #include <cstdint>
 
+#include "placement/overlap_index.h"
+
 namespace orv {
 
 struct LinkContext;
-struct Section;
-struct Unit;
 
 // The section information index of a section that the section information
 // does not list.
 constexpr int NO_INFO = -1;
 
+// What placement carries from one section to the next.
+struct PlacementState {
+    explicit PlacementState(const SectionTable& table) : placed(table) {}
+
+    // The location counter: the end of the highest unit of the section
+    // placed last.
+    int64_t location = 0;
+    // The placed sections that take part in overlap checks.
+    OverlapIndex placed;
+};
+
 // Places the listed sections in the order of the section information, then
 // every other section in order of first appearance.
 void order_sections(LinkContext& ctx);
 
-// Places one section and checks it against the sections placed before it.
-// `location` is the placement location counter: the end of the highest unit
-// of the section placed last; it moves on past this section.
-void place_section(LinkContext& ctx, Section& section, int info_index, int64_t& location);
+// Places one section, checks it against the sections placed before it and
+// moves the location counter past it.
+void place_section(LinkContext& ctx, Section& section, int info_index, PlacementState& state);
 
 // The address at which the section's units start.
 int64_t section_start(LinkContext& ctx, const Section& section, int info_index, int64_t location);
@@ -29,7 +39,7 @@ int64_t section_start(LinkContext& ctx, const Section& section, int info_index, 
 int64_t place_units(LinkContext& ctx, Section& section, int64_t start, int64_t location);
 
 // Reports every placed section that the section overlaps.
-void check_overlap(LinkContext& ctx, const Section& section);
+void check_overlap(LinkContext& ctx, const Section& section, const OverlapIndex& placed);
 
 // Error 11 for `unit`, which starts at `address` inside section `name`.
 void report_overlap(LinkContext& ctx, const char* name, int64_t address, const Unit& unit);

@@ -10,10 +10,13 @@ namespace {
 bool epoch_from_environment(std::time_t& when) {
     const char* text = std::getenv("SOURCE_DATE_EPOCH");
     if (text == nullptr || *text == '\0') return false;
+    // Instants after the last second of the year 9999 have no asctime form.
+    constexpr long long LATEST = 253402300799LL;
     long long value = 0;
     for (const char* p = text; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9' || value > 253402300799LL) return false;
+        if (*p < '0' || *p > '9') return false;
         value = value * 10 + (*p - '0');
+        if (value > LATEST) return false;
     }
     when = static_cast<std::time_t>(value);
     return true;

@@ -1,81 +1,61 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "support/run_linker.h"
+#include "command/command_harness.h"
 
 namespace orv::test {
 namespace {
 
 const std::string TITLE = "Orvan Family LINKER V.4.00.00 \n";
 
-const std::string BANNER = TITLE +
-                           "Copyright (C) 2026 Orvlink developers. All rights reserved.\n"
-                           "Linker for the Orvan family of 8-bit microcontrollers.\n"
-                           "\n";
+// The queries a single argument makes, and the banner's place: after the
+// options when every field is given (so -. suppresses it), else before the
+// prompts, where a prompted -. comes too late.
+TEST(Driver, QueriesAndTheBanner) {
+    TempDir dir;
+    const std::string prompts = PROMPT[1] + PROMPT[2] + PROMPT[3];
+    const std::string e5 = "ERROR NO.5: Non relocatable file name\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {{"-V"}, "", 0, "", TITLE},
+        {{"--version"}, "", 0, TITLE, ""},
+        {{"-v"}, "\n\n\n", 2, "ERROR NO.0: -V.ROV File not found\n",
+         BANNER + prompts + "now processing pass 1\n\a"},
+        {{"--help", "x"}, "", 2, "ERROR NO.1: Invalid command input\n", BANNER + prompts + "\a"},
+        {{"-V", "x,,,-Q"}, "", 2, "ERROR NO.4: Invalid parameter input \"-Q\"\n", "\a"},
+        {{",,,-M"}, "", 2, e5, BANNER + "\a"},
+        {{",,,-M -."}, "", 2, e5, "\a"},
+        {{}, "\n\n\n-. -x\n", 2, "ERROR NO.4: Invalid parameter input \"-x\"\n",
+         BANNER + PROMPT[0] + prompts + "\a"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "(no arguments)" : c.args[0]);
+        RunResult run = run_orvlink(dir.path(), c.args, c.input);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+    }
+}
 
-TEST(Queries, HelpPrintsTheUsageOnStandardOutput) {
+TEST(Driver, HelpPrintsTheUsageOnStandardOutput) {
     TempDir dir;
     RunResult run = run_orvlink(dir.path(), {"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind("Usage: orvlink ", 0), 0u);
-    for (const char* option : {"-M ", "-MS", "-S ", "-N ", "-V ", "-A ", "-BANK", "-. ", "-Odir",
-                               "-Fname", "-DEBUG", "@COMMAND-FILE", "LIBOV", "P=C000"}) {
-        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+    for (const char* text : {"-M ", "-MS", "-S ", "-N ", "-V ", "-A ", "-BANK", "-. ", "-Odir", "-Fname",
+                             "-DEBUG", "@COMMAND-FILE", "LIBOV", "P=C000",
+                             "0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
+                             "4 internal errors."}) {
+        EXPECT_NE(run.out.find(text), std::string::npos) << text;
     }
-    EXPECT_NE(run.out.find("0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
-                           "4 internal errors."),
-              std::string::npos);
-}
-
-TEST(Queries, VersionPrintsTheTitleLineOnStandardOutput) {
-    TempDir dir;
-    RunResult run = run_orvlink(dir.path(), {"--version"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, TITLE);
-    EXPECT_EQ(run.err, "");
-}
-
-TEST(Queries, WithAnotherArgumentTheyAreOrdinaryText) {
-    TempDir dir;
-    // "--help x" becomes the relocatable field; the other fields are prompted
-    // and empty input ends the run.
-    RunResult run = run_orvlink(dir.path(), {"--help", "x"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "ERROR NO.1: Invalid command input\n");
-    EXPECT_EQ(run.err, BANNER +
-                           "Libraries         (.LIB) >> Section information      >> "
-                           "Command parameter        >> \a");
-
-    run = run_orvlink(dir.path(), {"-V", "x,,,-Q"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "ERROR NO.4: Invalid parameter input \"-Q\"\n");
-}
-
-TEST(Banner, PrintedBeforeThePromptsEvenWhenTheAnswerIsQuiet) {
-    TempDir dir;
-    RunResult run = run_orvlink(dir.path(), {}, "\n\n\n-. -x\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "ERROR NO.4: Invalid parameter input \"-x\"\n");
-    EXPECT_EQ(run.err, BANNER +
-                           "Relocatable files (.ROV) >> Libraries         (.LIB) >> "
-                           "Section information      >> Command parameter        >> \a");
-}
-
-TEST(Banner, PrintedAfterTheOptionsWhenAllFieldsAreGiven) {
-    TempDir dir;
-    // The banner comes between the options and the file lists: the empty
-    // relocatable field fails after it, unless -. keeps it quiet.
-    RunResult loud = run_orvlink(dir.path(), {",,,-M"});
-    EXPECT_EQ(loud.status, 2);
-    EXPECT_EQ(loud.out, "ERROR NO.5: Non relocatable file name\n");
-    EXPECT_EQ(loud.err, BANNER + "\a");
-
-    RunResult quiet = run_orvlink(dir.path(), {",,,-M -."});
-    EXPECT_EQ(quiet.status, 2);
-    EXPECT_EQ(quiet.out, "ERROR NO.5: Non relocatable file name\n");
-    EXPECT_EQ(quiet.err, "\a");
 }
 
 }  // namespace

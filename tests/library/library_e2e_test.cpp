@@ -3,35 +3,35 @@
 #include <filesystem>
 #include <string>
 
-#include "fixture/library_writer.h"
 #include "library_support.h"
-#include "support/run_linker.h"
 
 namespace orv::test {
 namespace {
 
-using orvfixture::LibraryWriter;
+using namespace orvfixture;
 
-orvfixture::Bytes main_needing(const std::vector<std::string>& externals) {
-    orvfixture::ObjectWriter w;
-    w.header("main.asm").units({{"P", 0, 0, 0, 2}}).labels(0, {{0, "main"}}).externals(externals);
-    w.contents(0, {{0, {0xEA, 0xEA}}}).end();
-    return w.bytes();
+Bytes main_needing(const Names& externals, const Names& requested_libs = {}) {
+    return object([&](ObjectWriter& w) { w.units({{"P", 0, 0, 0, 2}}).externals(externals); }, "1.00", {},
+                  requested_libs);
 }
 
+Bytes library_defining(const std::string& name) {
+    return LibraryWriter().add(test::library_module("M", {.labels = {name}})).bytes();
+}
+
+// MAIN's two bytes become the address of x, which the library's second
+// module defines at the start of its unit; that module's own relocation
+// (the value 1 into its first byte) is applied too.
 TEST(LibraryEndToEnd, TakenModuleIsLinkedFromItsImage) {
     TempDir dir;
-    // MAIN's two bytes become the address of x, which the library's second
-    // module defines at the start of its unit.
-    orvfixture::ObjectWriter main;
+    ObjectWriter main;
     main.header("main.asm").units({{"P", 0, 0, 0, 2}}).externals({"x"});
-    main.relocation(0, {{0, orvfixture::REL_ADDRESS, 2,
-                         orvfixture::Expr(orvfixture::constant_term(0), orvfixture::name_term("x"))}});
+    main.relocation(0, {{0, REL_ADDRESS, 2, Expr(constant_term(0), name_term("x"))}});
     main.contents(0, {{0, {0xEA, 0xEA}}}).end();
     dir.write("main.rov", main.bytes());
     LibraryWriter lib;
-    lib.add("UNUSED", module_image({.labels = {"u"}}).bytes());
-    lib.add("XMOD", module_image({.labels = {"x"}}).bytes());
+    lib.add(test::library_module("UNUSED", {.labels = {"u"}}));
+    lib.add(test::library_module("XMOD", {.labels = {"x"}}));
     dir.write("util.lib", lib.bytes());
 
     RunResult run = run_orvlink(dir.path(), {"main,util,,-."});
@@ -40,40 +40,52 @@ TEST(LibraryEndToEnd, TakenModuleIsLinkedFromItsImage) {
               "processing \"MAIN.ROV\"\nprocessing \"Libraries\"\n"
               "processing \"MAIN.ROV\"\nprocessing \"UTIL.LIB ( XMOD )\"\n"
               "TOTAL ROM SIZE 4 (4H) BYTES\nTOTAL RAM SIZE 0 (0H) BYTES\n");
-    // XMOD's own relocation (the value 1 into its first byte) is applied too.
     EXPECT_EQ(dir.read("MAIN.HEX"), ":020000000200FC\r\n:0200020001EA11\r\n:00000001FF\r\n\x1A");
 }
 
-TEST(LibraryEndToEnd, LibraryDirectoryPathAppearsInTheReport) {
+// The trace shows which library is opened when and which entry is read how
+// far. Cycle 1: ONE's A is not needed yet, TWO's B is taken. Cycle 2: A is
+// taken, B is passed over. Cycle 3 takes nothing, and zz, first referenced by
+// B, is reported with the path under which LIBOV found TWO.LIB; that path
+// also reopens it in the later cycles.
+TEST(LibraryEndToEnd, DebugTraceFollowsTheSearchCycles) {
     TempDir dir;
+    ObjectWriter main;
+    main.header().units({{"P"}}).labels(0, {{0, "m"}}).symbols({{1, "s"}}).bit_symbols({{1, 2, "f"}});
+    dir.write("main.rov", main.externals({"b"}).end().bytes());
+    dir.write("ONE.LIB", LibraryWriter().add(test::library_module("A", {.labels = {"a"}})).bytes());
     std::filesystem::create_directories(dir / "libs");
-    dir.write("main.rov", main_needing({"x"}));
-    LibraryWriter lib;
-    lib.add("XMOD", module_image({.labels = {"x"}, .externals = {"missing"}}).bytes());
-    dir.write("libs/UTIL.LIB", lib.bytes());
+    dir.write("libs/TWO.LIB",
+              LibraryWriter().add(test::library_module("B", {.labels = {"b"}, .externals = {"a", "zz"}})).bytes());
     std::string libov = (dir / "libs").string();
 
-    RunResult run = run_orvlink(dir.path(), {"main,util,,-."}, "", {{"LIBOV", libov}});
+    RunResult run = run_orvlink(dir.path(), {"main,one two,,-. -DEBUG"}, "", {{"LIBOV", libov}});
+    const std::string head = "now red_l_head()\n", tbl = "now red_l_tbl()\n", pub = "now red_l_pub()\n";
+    const std::string labels = "now red_r_pub()\n", units = "now red_r_unit()\n", ext = "now red_r_ext()\n";
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "processing \"MAIN.ROV\"\nprocessing \"Libraries\"\n"
-                       "ERROR NO.9: Unresolved label \"missing\" in " + libov + "\\UTIL.LIB\n");
+    // The bit-symbol reader shares the label reader's line.
+    EXPECT_EQ(run.out, "processing \"MAIN.ROV\"\nnow red_r_fmt()\nnow red_r_ver()\nnow red_r_fname()\n" + units +
+                           labels + "now red_r_sym()\n" + labels + ext + "processing \"Libraries\"\n" +
+                           head + tbl + pub + labels +                       // ONE, cycle 1
+                           head + tbl + pub + labels + units + ext +         // TWO
+                           head + tbl + pub + labels + units +               // ONE, cycle 2
+                           head + tbl + head + tbl + head + tbl +            // TWO; cycle 3
+                           "ERROR NO.9: Unresolved label \"zz\" in " + libov + "\\TWO.LIB\n");
     EXPECT_EQ(run.err, "");
 }
 
-TEST(LibraryEndToEnd, MalformedLibraryEndsWithItsPointAndTheBell) {
-    TempDir dir;
-    dir.write("main.rov", main_needing({"x"}));
-    LibraryWriter lib;
-    auto module = orvfixture::library_module("XMOD", module_image({.labels = {"x"}}).bytes());
-    module.label_count = 0xFFFFFFFF;
-    lib.add(module);
-    dir.write("util.lib", lib.bytes());
-
-    RunResult run = run_orvlink(dir.path(), {"main,util,,-."});
-    EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.out, "processing \"MAIN.ROV\"\nprocessing \"Libraries\"\n"
-                       "ERROR NO.6: Internal error at POINT 21.1\n");
-    EXPECT_EQ(run.err, "\a");
+TEST(LibraryEndToEnd, LibrariesThatCannotBeReadOrAreNotRead) {
+    const std::string start = "processing \"MAIN.ROV\"\nprocessing \"Libraries\"\n";
+    const ExpectedRun cases[] = {
+        {"missing library", {{"main.rov", main_needing({"x"})}}, "main,nope,,-.",
+         start + "ERROR NO.0: NOPE.LIB File not found\n", 2},
+        {"missing requested library", {{"main.rov", main_needing({"x"}, {"GONE"})}}, "main,,,-.",
+         start + "ERROR NO.0: GONE.LIB File not found\n", 2},
+        {"requests off", {{"main.rov", main_needing({"x"}, {"RL"})}, {"C.LIB", LibraryWriter().bytes()},
+                          {"RL.LIB", library_defining("x")}},
+         "main,c,,-. -N", start + "ERROR NO.9: Unresolved label \"x\" in MAIN.ROV\n", 1, ""},
+    };
+    for (const ExpectedRun& c : cases) expect_run(c);
 }
 
 }  // namespace

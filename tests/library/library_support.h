@@ -4,25 +4,28 @@
 #include <vector>
 
 #include "fixture/library_writer.h"
-#include "fixture/object_writer.h"
 #include "pass1/pass1_harness.h"
 
 namespace orv::test {
 
+using orvfixture::LibraryModule;
+using orvfixture::LibraryWriter;
+using Names = std::vector<std::string>;
+
 // The names a module defines and references.
 struct ModuleNames {
-    std::vector<std::string> labels{};
-    std::vector<std::string> symbols{};
-    std::vector<std::string> bits{};
-    std::vector<std::string> externals{};
+    Names labels{};
+    Names symbols{};
+    Names bits{};
+    Names externals{};
 };
 
 // A relocatable image with one unit of section P, the given definitions and
 // references, one relocation record and one contents record.
-inline orvfixture::ObjectWriter module_image(const ModuleNames& names, const std::string& source = "m.asm") {
+inline ObjectWriter module_image(const ModuleNames& names) {
     using namespace orvfixture;
     ObjectWriter w;
-    w.header(source, "1.00").units({{"P", 0, 0, 0, 2}});
+    w.header("m.asm", "1.00").units({{"P", 0, 0, 0, 2}});
     std::vector<LabelSpec> labels;
     for (const std::string& name : names.labels) labels.push_back({uint32_t(labels.size()), name});
     if (!labels.empty()) w.labels(0, labels);
@@ -39,35 +42,35 @@ inline orvfixture::ObjectWriter module_image(const ModuleNames& names, const std
     return w;
 }
 
+inline LibraryModule library_module(const std::string& name, const ModuleNames& names) {
+    return orvfixture::library_module(name, module_image(names).bytes());
+}
+
 // A pass-1 harness that also writes libraries and lists what was taken in.
 class LibraryHarness : public Pass1Harness {
 public:
     using Pass1Harness::write;
-
-    void write(const std::string& name, const orvfixture::LibraryWriter& library) const {
-        dir.write(name, library.bytes());
-    }
+    void write(const std::string& name, const LibraryWriter& library) const { dir.write(name, library.bytes()); }
 
     // "MAIN.ROV" with the given names, listed first, then the libraries.
-    void main_module(const ModuleNames& names, const std::vector<std::string>& libraries,
-                     const std::vector<std::string>& requested_libs = {}) {
-        orvfixture::ObjectWriter w;
-        w.header("main.asm", "1.00", {}, requested_libs).units({{"P", 0, 0, 0, 2}});
-        std::vector<orvfixture::LabelSpec> labels;
-        for (const std::string& name : names.labels) labels.push_back({0, name});
-        if (!labels.empty()) w.labels(0, labels);
-        if (!names.externals.empty()) w.externals(names.externals);
-        w.end();
-        write("MAIN.ROV", w);
+    void main_module(const ModuleNames& names, const Names& libraries, const Names& requested_libs = {}) {
+        auto records = [&](ObjectWriter& w) {
+            w.units({{"P", 0, 0, 0, 2}});
+            std::vector<orvfixture::LabelSpec> labels;
+            for (const std::string& name : names.labels) labels.push_back({0, name});
+            if (!labels.empty()) w.labels(0, labels);
+            if (!names.externals.empty()) w.externals(names.externals);
+        };
+        dir.write("MAIN.ROV", object(records, "1.00", {}, requested_libs));
         list({"MAIN.ROV"}, libraries);
     }
 
     // "name:module_no:library_index" of every module taken in, in order.
-    std::vector<std::string> taken() const {
-        std::vector<std::string> names;
-        for (const LibModule& module : ctx.library.lib_modules) {
-            names.push_back(std::string(module.name) + ":" + std::to_string(module.module_no) + ":" +
-                            std::to_string(module.library_index));
+    Names taken() const {
+        Names names;
+        for (const LibModule& m : ctx.library.lib_modules) {
+            names.push_back(std::string(m.name) + ":" + std::to_string(m.module_no) + ":" +
+                            std::to_string(m.library_index));
         }
         return names;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,112 +15,71 @@
 namespace orv::test {
 namespace {
 
-// A HEX writer on a file of its own, driven the way the contents stream
-// drives it: a block starts, its bytes go in, the block's rest is flushed.
-class HexWriterTest : public ::testing::Test {
-protected:
-    HexWriterTest() : path(dir / "OUT.HEX") {
-        ctx.output.hex_file = TextOutput::create(path.string());
-        hex_init(ctx);
-    }
-
-    void block(uint32_t address, const std::vector<int>& bytes) {
-        hex_start(ctx, int32_t(address));
-        for (int b : bytes) hex_put_byte(ctx, b);
-        if (ctx.output.hex.record_count != 0) hex_flush(ctx);
-    }
-
-    std::string written() {
-        EXPECT_TRUE(ctx.output.hex_file->close());
-        ctx.output.hex_file.reset();
-        return read_file(path);
-    }
-
-    TempDir dir;
-    std::filesystem::path path;
-    LinkContext ctx;
+struct Block {
+    uint32_t address;
+    std::vector<uint8_t> bytes;
 };
 
-std::vector<int> counting(int from, int count) {
-    std::vector<int> bytes;
-    for (int i = 0; i < count; ++i) bytes.push_back((from + i) & 0xFF);
+struct HexCase {
+    const char* what;
+    int bank_mode;
+    std::vector<Block> blocks;
+    std::string text;
+    std::size_t span = 0;  // bytes of the image an independent reader sees; 0: not read back
+};
+
+std::vector<uint8_t> counting(int from, int count) {
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < count; ++i) bytes.push_back(uint8_t(from + i));
     return bytes;
 }
 
-TEST_F(HexWriterTest, OneByteAtZeroGivesOneDataRecord) {
-    block(0x0000, {0x12});
-    EXPECT_EQ(written(), ":0100000012ED\r\n");
-    HexReadback image = read_back_hex(path);
-    ASSERT_TRUE(image.accepted) << image.messages;
-    EXPECT_EQ(image.bytes, std::vector<uint8_t>({0x12}));
+// Blocks go in the way the contents stream sends them: each starts a
+// record, its bytes follow, and what is left of its record is flushed.
+TEST(HexWriter, BlocksBecomeRecordsOfAtMostSixteenBytesInInputOrder) {
+    const std::vector<HexCase> cases = {
+        {"one byte at 0", 0, {{0, {0x12}}}, ":0100000012ED\r\n", 1},
+        {"bank 0 too gets a segment record first", 1, {{0, {0x12}}, {1, {0x34}}},
+         ":020000020000FC\r\n:0100000012ED\r\n:0100010034CA\r\n", 2},
+        {"a segment record at every change of bank", 1, {{0, {0xAA}}, {0x10000, {0xBB, 0xCC}}, {1, {0xDD}}},
+         ":020000020000FC\r\n:01000000AA55\r\n:020000021000EC\r\n:02000000BBCC77\r\n"
+         ":020000020000FC\r\n:01000100DD21\r\n", 0x10002},
+        {"twenty bytes from 0x0C", 0, {{0x0C, counting(0, 20)}},
+         ":04000C0000010203EA\r\n:100010000405060708090A0B0C0D0E0F1011121328\r\n", 20},
+        {"sixteen aligned bytes", 0, {{0x20, counting(0x40, 16)}},
+         ":10002000404142434445464748494A4B4C4D4E4F58\r\n", 16},
+        {"input order, same address twice", 0, {{0x2000, {1}}, {0x1000, {2}}, {0x2000, {3}}},
+         ":0120000001DE\r\n:0110000002ED\r\n:0120000003DC\r\n"},
+        {"above 64 KiB without bank mode", 0, {{0x10010, {0x5A}}}, ":010010005A95\r\n", 1},
+    };
+    for (const HexCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        LinkContext ctx;
+        ctx.options.bank_mode = c.bank_mode;
+        ctx.output.hex_file = TextOutput::create((dir / "OUT.HEX").string());
+        hex_init(ctx);
+        std::vector<uint8_t> image;
+        for (const Block& block : c.blocks) {
+            hex_start(ctx, int32_t(block.address));
+            for (uint8_t b : block.bytes) hex_put_byte(ctx, b);
+            if (ctx.output.hex.record_count != 0) hex_flush(ctx);
+        }
+        EXPECT_TRUE(ctx.output.hex_file->close());
+        EXPECT_EQ(dir.read("OUT.HEX"), c.text);
+        if (c.span == 0) continue;
+        HexReadback back = read_back_hex(dir / "OUT.HEX");
+        EXPECT_TRUE(back.accepted) << back.messages;
+        // The reader's image runs from the lowest address to the highest.
+        EXPECT_EQ(back.bytes.size(), c.span);
+        const Block& lowest = *std::min_element(c.blocks.begin(), c.blocks.end(),
+                                                [](const Block& a, const Block& b) { return a.address < b.address; });
+        EXPECT_TRUE(back.bytes.size() >= lowest.bytes.size() &&
+                    std::equal(lowest.bytes.begin(), lowest.bytes.end(), back.bytes.begin()));
+    }
 }
 
-TEST_F(HexWriterTest, BankModePutsASegmentRecordBeforeTheFirstRecordEvenInBankZero) {
-    ctx.options.bank_mode = 1;
-    block(0x0000, {0x12});
-    block(0x0001, {0x34});
-    EXPECT_EQ(written(), ":020000020000FC\r\n:0100000012ED\r\n:0100010034CA\r\n");
-}
-
-TEST_F(HexWriterTest, BankModeWritesASegmentRecordAtEveryChangeOfBank) {
-    ctx.options.bank_mode = 1;
-    block(0x0000, {0xAA});
-    block(0x10000, {0xBB, 0xCC});
-    block(0x0001, {0xDD});
-    EXPECT_EQ(written(),
-              ":020000020000FC\r\n:01000000AA55\r\n"
-              ":020000021000EC\r\n:02000000BBCC77\r\n"
-              ":020000020000FC\r\n:01000100DD21\r\n");
-    HexReadback image = read_back_hex(path);
-    ASSERT_TRUE(image.accepted) << image.messages;
-    ASSERT_EQ(image.bytes.size(), 0x10002u);
-    EXPECT_EQ(image.bytes[0], 0xAA);
-    EXPECT_EQ(image.bytes[1], 0xDD);
-    EXPECT_EQ(image.bytes[0x10000], 0xBB);
-    EXPECT_EQ(image.bytes[0x10001], 0xCC);
-}
-
-TEST_F(HexWriterTest, TwentyBytesFromOffTheBoundarySplitAtTheNextMultipleOfSixteen) {
-    block(0x000C, counting(0, 20));
-    EXPECT_EQ(written(),
-              ":04000C0000010203EA\r\n"
-              ":100010000405060708090A0B0C0D0E0F1011121328\r\n");
-    HexReadback image = read_back_hex(path);
-    ASSERT_TRUE(image.accepted) << image.messages;
-    std::vector<uint8_t> expected;
-    for (int b : counting(0, 20)) expected.push_back(uint8_t(b));
-    EXPECT_EQ(image.bytes, expected);
-}
-
-TEST_F(HexWriterTest, AFullAlignedBlockIsOneRecordAndLeavesNothingToFlush) {
-    hex_start(ctx, 0x20);
-    for (int b : counting(0x40, 16)) hex_put_byte(ctx, b);
-    EXPECT_EQ(ctx.output.hex.record_count, 0);
-    EXPECT_EQ(ctx.output.hex.record_address, 0x30);
-    EXPECT_EQ(written(), ":10002000404142434445464748494A4B4C4D4E4F58\r\n");
-}
-
-TEST_F(HexWriterTest, RecordsFollowTheInputOrderNotTheAddresses) {
-    block(0x2000, {0x01});
-    block(0x1000, {0x02});
-    block(0x2000, {0x03});
-    EXPECT_EQ(written(), ":0120000001DE\r\n:0110000002ED\r\n:0120000003DC\r\n");
-}
-
-TEST_F(HexWriterTest, WithoutBankModeAnAddressAboveSixtyFourKiBKeepsItsLowSixteenBits) {
-    block(0x10010, {0x5A});
-    EXPECT_EQ(written(), ":010010005A95\r\n");
-}
-
-TEST(HexDigits, WritesTheLowDigitsInUpperCaseWithoutATerminator) {
-    char text[8] = "xxxxxxx";
-    put_hex_digits(text, 4, 0x1ABCDu);
-    EXPECT_EQ(std::string(text), "ABCDxxx");
-    put_hex_digits(text + 4, 2, 0x0Fu);
-    EXPECT_EQ(std::string(text), "ABCD0Fx");
-}
-
-TEST(HexWriterFailure, AFailedRecordWriteIsOutOfDiskSpace) {
+TEST(HexWriter, AFailedRecordWriteIsOutOfDiskSpace) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     LinkContext ctx;
     ctx.output.hex_file = TextOutput::create("/dev/full");

@@ -12,65 +12,48 @@ namespace {
 
 using orvfixture::ObjectWriter;
 
-// A link whose symbol file is open in a fresh directory, with one section
-// of `units` units so that unit numbers exist.
-class SymbolFileBench {
+// A link with its symbol file open, whose pass 2 gives write_local_symbols
+// one module's debug part at a time.
+class SymbolFileBench : public LinkBench {
 public:
-    explicit SymbolFileBench(int units = 1) {
-        bench.ctx.options.opt_sym = 1;
-        for (int i = 0; i < units; ++i) bench.unit("CODE", 0);
+    explicit SymbolFileBench(const char* layout = "CODE+0") {
+        ctx.options.opt_sym = 1;
+        units(layout);
+        EXPECT_EQ(place(), 0);
+        EXPECT_EQ(open_outputs(dir.path().string()), 0);
     }
 
-    // Places the program and creates the output files.
-    void start() {
-        ASSERT_EQ(bench.place(), 0);
-        ASSERT_EQ(bench.open_outputs(dir.path().string()), 0);
-    }
-
-    // Runs the symbol-file step of pass 2 over the debug part of one module,
-    // as pass 2 leaves it: its first tag read ahead.
+    // The debug part of a module, its first tag read ahead as pass 2 leaves it.
     int module(const ObjectWriter& debug, int32_t unit_base, int32_t last_unit) {
-        std::string name = "M" + std::to_string(modules_++) + ".ROV";
-        dir.write(name, debug.bytes());
-        return bench.run([&] {
-            auto file = BinaryInput::open((dir / name).string());
-            bench.ctx.reader.unit_base = unit_base;
-            bench.ctx.reader.next_tag = file->get();
-            write_local_symbols(bench.ctx, *file, last_unit);
+        dir.write("M.ROV", debug.bytes());
+        return run([&] {
+            auto file = BinaryInput::open((dir / "M.ROV").string());
+            ctx.reader.unit_base = unit_base;
+            ctx.reader.next_tag = file->get();
+            write_local_symbols(ctx, *file, last_unit);
         });
     }
 
-    // What the file holds after the finish.
-    std::string finished() {
-        EXPECT_EQ(bench.finish_link(), 0);
-        return dir.read("PROG.SYM");
-    }
-
-    // The local part alone, written so far.
+    // The local part written so far.
     std::string local_part() {
-        bench.ctx.output.sym_file->close();
-        bench.ctx.output.sym_file.reset();
+        ctx.output.sym_file.reset();
         return dir.read("PROG.SYM");
     }
 
     TempDir dir;
-    LinkBench bench;
-
-private:
-    int modules_ = 0;
 };
 
-TEST(SymbolFile, WithoutDebugRecordsTheFileStartsWithTheSectionInformation) {
+// Without debug records the file begins with the section information; its
+// addresses keep four digits in the bank layout.
+TEST(SymbolFile, WithoutDebugRecordsOnlyTheGlobalPart) {
     SymbolFileBench sym;
-    // The symbol file keeps four digits in the bank layout.
-    sym.bench.ctx.options.bank_mode = 1;
-    sym.bench.ctx.options.max_address = 0x1FFFF;
-    sym.start();
+    sym.ctx.options.bank_mode = 1;
     ASSERT_EQ(sym.module(ObjectWriter().end(), 0, 0), 0);
-    EXPECT_EQ(sym.finished(),
+    EXPECT_EQ(sym.finish_link(), 0);
+    EXPECT_EQ(sym.dir.read("PROG.SYM"),
               "\r\n"
               "# SECTION INFORMATION\r\n"
-              "0000 CODE              A.ROV             REL   ROM   0000   0000   a.src\r\n"
+              "0000 CODE              U0.ROV            REL   ROM   0000   0000   u0.src\r\n"
               "# GLOBAL LABEL\r\n"
               "\r\n"
               "# GLOBAL SYMBOL\r\n"
@@ -79,17 +62,20 @@ TEST(SymbolFile, WithoutDebugRecordsTheFileStartsWithTheSectionInformation) {
               "\x1A");
 }
 
-TEST(SymbolFile, EightEntriesToALineAndExactlyEightEndTheLine) {
-    SymbolFileBench sym(4);
-    sym.start();
+// Entries go eight to a line; a line of exactly eight ends after the eighth,
+// and the count of a source-line record runs on across its blocks.
+TEST(SymbolFile, EightEntriesToALine) {
+    SymbolFileBench sym("CODE+0 CODE+0 CODE+0 CODE+0");
     std::vector<orvfixture::LabelSpec> eight, nine;
     for (uint32_t i = 0; i < 9; ++i) {
-        orvfixture::LabelSpec label{i, "l" + std::to_string(i)};
-        if (i < 8) eight.push_back(label);
-        nine.push_back(label);
+        if (i < 8) eight.push_back({i, "l" + std::to_string(i)});
+        nine.push_back({i, "l" + std::to_string(i)});
     }
+    std::vector<orvfixture::LineSpec> five;
+    for (uint16_t i = 1; i <= 5; ++i) five.push_back({i, i});
     ObjectWriter debug;
-    debug.local_labels(0, eight).local_labels(1, nine).local_symbols({{0, "zero"}}).end();
+    debug.local_labels(0, eight).local_labels(1, nine).local_symbols({{0, "zero"}});
+    debug.source_lines(1, {{"a.c", five}, {"b.h", five}}).call_info(1, {{1, 1}}).end();
     ASSERT_EQ(sym.module(debug, 2, 3), 0);
     EXPECT_EQ(sym.local_part(),
               "\r\n"
@@ -100,19 +86,7 @@ TEST(SymbolFile, EightEntriesToALineAndExactlyEightEndTheLine) {
               "l0 0  l1 1  l2 2  l3 3  l4 4  l5 5  l6 6  l7 7  \r\n"
               "l8 8  \r\n"
               "# LOCAL SYMBOL 2-3\r\n"
-              "zero 0  ");
-}
-
-TEST(SymbolFile, SourceLineCountRunsOnAcrossTheBlocksOfOneRecord) {
-    SymbolFileBench sym;
-    sym.start();
-    std::vector<orvfixture::LineSpec> five;
-    for (uint16_t i = 1; i <= 5; ++i) five.push_back({i, i});
-    ObjectWriter debug;
-    debug.source_lines(1, {{"a.c", five}, {"b.h", five}}).call_info(1, {{1, 1}}).end();
-    ASSERT_EQ(sym.module(debug, 0, 0), 0);
-    EXPECT_EQ(sym.local_part(),
-              "\r\n"
+              "zero 0  \r\n"
               "# SOURCE 1 a.c\r\n"
               "1 1  2 2  3 3  4 4  5 5  \r\n"
               "# SOURCE 1 b.h\r\n"
@@ -122,75 +96,25 @@ TEST(SymbolFile, SourceLineCountRunsOnAcrossTheBlocksOfOneRecord) {
               "1 1  ");
 }
 
-TEST(SymbolFile, FunctionNumbersRunOnAcrossModules) {
-    SymbolFileBench sym(2);
-    sym.start();
-    ObjectWriter a;
-    a.function(1, "f", 0, 0, 1).function(2, "g", 0, 2, 3).end();
-    ObjectWriter b;
-    b.function(1, "h", 0, 0, 1).call_info(1, {{7, 1}}).source_lines(1, {{"h.c", {{4, 0}}}}).end();
-    ObjectWriter c;  // no function of its own: later numbers still follow b's
-    c.call_info(1, {{8, 1}}).end();
-    ASSERT_EQ(sym.module(a, 0, 0), 0);
-    ASSERT_EQ(sym.module(b, 1, 1), 0);
-    ASSERT_EQ(sym.module(c, 1, 1), 0);
-    EXPECT_EQ(sym.local_part(),
-              "\r\n"
-              "# FUNC 1 f 0 0-1\r\n"
-              "\r\n"
-              "# FUNC 2 g 0 2-3\r\n"
-              "\r\n"
-              "# FUNC 3 h 1 0-1\r\n"
-              "\r\n"
-              "# CALL 3\r\n"
-              "7 1  \r\n"
-              "# SOURCE 3 h.c\r\n"
-              "4 0  \r\n"
-              "# CALL 4\r\n"
-              "8 1  ");
-}
-
-TEST(SymbolFile, PointerLengthMismatchIsReportedOnceWithoutFailingTheLink) {
-    SymbolFileBench sym(2);
-    sym.start();
-    ASSERT_EQ(sym.module(ObjectWriter().pointer_length(2).end(), 0, 0), 0);
-    ASSERT_EQ(sym.module(ObjectWriter().pointer_length(3).end(), 1, 1), 0);
-    EXPECT_EQ(sym.bench.out(), "ERROR NO.24: Pointer length mismatch\n");
-    EXPECT_EQ(sym.bench.ctx.link_failed, 0);
-    EXPECT_EQ(sym.bench.err(), "");
-    std::string file = sym.finished();
-    EXPECT_TRUE(file.starts_with("\r\n# POINTER 2\r\n\r\n# POINTER 3\r\n\r\n# SECTION INFORMATION\r\n")) << file;
-    EXPECT_EQ(sym.bench.out(),
-              "ERROR NO.24: Pointer length mismatch\n"
-              "TOTAL ROM SIZE 0 (0H) BYTES\nTOTAL RAM SIZE 0 (0H) BYTES\n");
-}
-
-TEST(SymbolFile, BadBitMaskIsPoint34_5AndUnknownTagPoint35) {
-    {
+TEST(SymbolFile, MalformedDebugRecordsAreInternalErrors) {
+    ObjectWriter cut;
+    cut.tag(0xF9).n2(0).n3(4);
+    const struct {
+        const char* trace;
+        ObjectWriter debug;
+        const char* point;
+    } cases[] = {
+        {"bit mask of two bits", ObjectWriter().local_bit_symbols({{0x03, 0x40, "two"}}).end(), "34.5"},
+        {"unknown tag", ObjectWriter().language("C").tag(0xF8).end(), "35"},
+        {"no end tag", ObjectWriter().language("C"), "35"},
+        {"file ends inside a name", cut, "10"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trace);
         SymbolFileBench sym;
-        sym.start();
-        EXPECT_EQ(sym.module(ObjectWriter().local_bit_symbols({{0x03, 0x40, "two"}}).end(), 0, 0), 4);
-        EXPECT_EQ(sym.bench.out(), "ERROR NO.6: Internal error at POINT 34.5\n");
-    }
-    {
-        SymbolFileBench sym;
-        sym.start();
-        EXPECT_EQ(sym.module(ObjectWriter().language("C").tag(0xF8).end(), 0, 0), 4);
-        EXPECT_EQ(sym.bench.out(), "ERROR NO.6: Internal error at POINT 35\n");
-    }
-    {
-        SymbolFileBench sym;
-        sym.start();
-        EXPECT_EQ(sym.module(ObjectWriter().language("C"), 0, 0), 4) << "a module without its end tag";
-        EXPECT_EQ(sym.bench.out(), "ERROR NO.6: Internal error at POINT 35\n");
-    }
-    {
-        SymbolFileBench sym;
-        sym.start();
-        ObjectWriter cut;
-        cut.tag(0xF9).n2(0).n3(4);
-        EXPECT_EQ(sym.module(cut, 0, 0), 4);
-        EXPECT_EQ(sym.bench.out(), "ERROR NO.6: Internal error at POINT 10\n");
+        EXPECT_EQ(sym.module(c.debug, 0, 0), 4);
+        EXPECT_EQ(sym.out(), std::string("ERROR NO.6: Internal error at POINT ") + c.point + "\n");
+        EXPECT_EQ(sym.err(), "\a");
     }
 }
 

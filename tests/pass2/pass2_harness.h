@@ -1,32 +1,55 @@
 #pragma once
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "fixture/object_writer.h"
 #include "output/hex_writer.h"
+#include "pass2/contents.h"
+#include "pass2/pass2.h"
+#include "pass2/relocation.h"
 #include "support/hex_readback.h"
 #include "support/run_linker.h"
 
 namespace orv::test::p2 {
 
-// A memory stream standing in for one console stream of an in-process link.
-class ConsoleCapture {
+using orvfixture::ByteWriter;
+using orvfixture::Bytes;
+using orvfixture::Expr;
+using orvfixture::name_term;
+using orvfixture::ObjectWriter;
+using orvfixture::Term;
+using orvfixture::unit_term;
+
+inline Term k(int32_t value, uint8_t prefix = orvfixture::NO_PREFIX) {
+    return orvfixture::constant_term(uint32_t(value), prefix);
+}
+
+// An expression whose dropped leading term is the constant 0.
+inline Expr e(Term first) { return Expr(k(0), std::move(first)); }
+
+inline std::string internal_error_text(const std::string& point) {
+    return "ERROR NO.6: Internal error at POINT " + point + "\n";
+}
+
+// One console stream of an in-process link, kept in memory.
+class Capture {
 public:
-    ConsoleCapture() { file_ = open_memstream(&buffer_, &size_); }
-    ~ConsoleCapture() {
+    Capture() : file_(open_memstream(&buffer_, &size_)) {}
+    ~Capture() {
         std::fclose(file_);
         std::free(buffer_);
     }
-    ConsoleCapture(const ConsoleCapture&) = delete;
-    ConsoleCapture& operator=(const ConsoleCapture&) = delete;
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
 
     std::FILE* file() const { return file_; }
     std::string text() {
@@ -35,22 +58,27 @@ public:
     }
 
 private:
-    std::FILE* file_ = nullptr;
     char* buffer_ = nullptr;
     std::size_t size_ = 0;
+    std::FILE* file_;
 };
 
-// The tables pass 2 reads, filled by hand as pass 1 and placement would
-// leave them, with the HEX file open in a fresh directory.
+// The tables pass 2 reads, filled by hand as pass 1 and placement leave
+// them, with the HEX file open in a fresh directory. That directory is the
+// current one while the harness lives: pass 2 opens inputs by bare names.
 class Pass2Harness {
 public:
-    Pass2Harness() : ctx(Console{stdin, out.file(), err.file()}), hex_path(dir / "OUT.HEX") {
+    Pass2Harness()
+        : saved_dir(std::filesystem::current_path()),
+          ctx(Console{stdin, out.file(), err.file()}),
+          hex_path(dir / "OUT.HEX") {
+        std::filesystem::current_path(dir.path());
         ctx.output.hex_file = TextOutput::create(hex_path.string());
-        if (ctx.output.hex_file == nullptr) throw std::runtime_error("cannot create the HEX file");
         hex_init(ctx);
     }
+    ~Pass2Harness() { std::filesystem::current_path(saved_dir); }
 
-    // A unit at its placed address; the section's length covers its units.
+    // A unit at its placed address; its section's length covers its units.
     Unit* unit(const std::string& section, int32_t address, int32_t size, int abs = 0,
                const char* member = nullptr) {
         Unit* u = ctx.sections.add_unit(ctx.pools, section);
@@ -61,28 +89,19 @@ public:
         u->source_name = "test.src";
         u->member_name = member;
         ctx.sections.unit_table.push_back(u);
-        Section* s = ctx.sections.find_section(u->section_name);
-        int32_t start = s->units->address;
-        if (address + size - start > s->length) s->length = address + size - start;
+        Section* s = ctx.sections.find_section(section);
+        s->length = std::max(s->length, address + size - s->units->address);
         return u;
     }
 
-    void label(const std::string& name, int32_t value) {
+    // A label, or with a bit number a bit symbol at that byte address.
+    void name(const std::string& text, int32_t value, int32_t bit_no = -1) {
         SymbolEntry entry;
-        entry.name = ctx.str_save(name);
+        entry.name = ctx.str_save(text);
         entry.file_name = "TEST.ROV";
         entry.value = value;
-        entry.kind = SYM_LABEL;
-        ctx.symbols.enter_symbol(entry);
-    }
-
-    void bit_symbol(const std::string& name, int32_t address, int32_t bit_no) {
-        SymbolEntry entry;
-        entry.name = ctx.str_save(name);
-        entry.file_name = "TEST.ROV";
-        entry.value = address;
-        entry.bit_no = bit_no;
-        entry.kind = SYM_BIT;
+        entry.bit_no = bit_no < 0 ? 0 : bit_no;
+        entry.kind = bit_no < 0 ? SYM_LABEL : SYM_BIT;
         ctx.symbols.enter_symbol(entry);
     }
 
@@ -92,16 +111,10 @@ public:
         ctx.pass2.last_unit = last_unit;
     }
 
-    // Writes a file into the directory; returns its full name.
-    std::string write(const std::string& name, const orvfixture::ByteWriter& bytes) const {
-        dir.write(name, bytes.bytes());
-        return (dir / name).string();
-    }
+    void write(const std::string& file, const ByteWriter& bytes) const { dir.write(file, bytes.bytes()); }
 
-    std::unique_ptr<BinaryInput> open(const std::string& name, long offset = 0) const {
-        auto file = BinaryInput::open((dir / name).string());
-        if (file == nullptr || !file->seek(offset)) throw std::runtime_error("cannot open " + name);
-        return file;
+    std::unique_ptr<BinaryInput> open(const std::string& file) const {
+        return BinaryInput::open((dir / file).string());
     }
 
     // Runs a step as the driver would: a fatal error is reported and gives
@@ -115,33 +128,42 @@ public:
         }
     }
 
+    // Streams a module's pass-2 part as pass 2 streams a relocatable file
+    // from where pass 1 stopped; returns the exit status.
+    int process(const ByteWriter& part) {
+        write("PART.ROV", part);
+        code = open("PART.ROV");
+        auto reloc = open("PART.ROV");
+        return run([&] {
+            if (!find_contents(*code)) return;
+            process_contents(ctx, *code, starts_with_relocation(*reloc) ? reloc.get() : nullptr);
+        });
+    }
+
     // Closes the HEX file and returns its text.
     std::string hex_text() {
         if (ctx.output.hex_file != nullptr) {
-            if (!ctx.output.hex_file->close()) throw std::runtime_error("HEX file not written");
+            EXPECT_TRUE(ctx.output.hex_file->close());
             ctx.output.hex_file.reset();
         }
         return read_file(hex_path);
     }
 
     // Closes the HEX file and reads it back through objcopy.
-    HexReadback image() {
+    Bytes image() {
         hex_text();
-        return read_back_hex(hex_path);
+        HexReadback back = read_back_hex(hex_path);
+        EXPECT_TRUE(back.accepted) << back.messages;
+        return back.bytes;
     }
 
-    std::string out_text() { return out.text(); }
-    std::string err_text() { return err.text(); }
-
+    std::filesystem::path saved_dir;
     TempDir dir;
-    ConsoleCapture out;
-    ConsoleCapture err;
+    Capture out;
+    Capture err;
     LinkContext ctx;
     std::filesystem::path hex_path;
+    std::unique_ptr<BinaryInput> code;  // the contents handle of `process`
 };
-
-inline std::string internal_error_text(const std::string& point) {
-    return "ERROR NO.6: Internal error at POINT " + point + "\n";
-}
 
 }  // namespace orv::test::p2

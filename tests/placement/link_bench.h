@@ -1,9 +1,10 @@
 #pragma once
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <sstream>
 #include <string>
-#include <string_view>
 
 #include "driver/banner.h"
 #include "driver/diagnostics.h"
@@ -14,53 +15,57 @@
 
 namespace orv::test {
 
-// A link context run in-process, with standard output and error captured in
-// memory, for the phases after pass 1: tests fill the section and symbol
-// tables directly, as pass 1 would have.
+// A link context run in-process for the phases after pass 1, with standard
+// output and error captured in memory. Tests fill the section and symbol
+// tables as pass 1 would have.
 class LinkBench {
 public:
-    LinkBench() : ctx(open_console()) { init_linker(ctx); }
+    LinkBench() : ctx(Console{stdin, open_memstream(&out_, &out_size_), open_memstream(&err_, &err_size_)}) {
+        init_linker(ctx);
+    }
     ~LinkBench() {
-        std::fclose(console_.out);
-        std::fclose(console_.err);
-        std::free(out_data_);
-        std::free(err_data_);
-    }
-    LinkBench(const LinkBench&) = delete;
-    LinkBench& operator=(const LinkBench&) = delete;
-
-    // A relocatable unit of `size` bytes appended to `section`.
-    Unit& unit(std::string_view section, uint32_t size, const char* file = "A.ROV") {
-        Unit& u = *ctx.sections.add_unit(ctx.pools, section);
-        u.size = static_cast<int32_t>(size);
-        u.file_name = ctx.str_save(file);
-        u.source_name = ctx.str_save("a.src");
-        return u;
+        std::fclose(ctx.console.out);
+        std::fclose(ctx.console.err);
+        std::free(out_);
+        std::free(err_);
     }
 
-    // An absolute unit at `address`.
-    Unit& abs_unit(std::string_view section, uint32_t address, uint32_t size, const char* file = "A.ROV") {
-        Unit& u = unit(section, size, file);
-        u.abs = 1;
-        u.address = static_cast<int32_t>(address);
-        return u;
+    // Units in creation order, one word each: SECTION[@ADDRESS]+SIZE[r][(MEMBER)]
+    // in hexadecimal; "@" makes the unit absolute, "r" RAM, a member a library
+    // unit. Unit n comes from the file Un.ROV (Un.LIB for a member).
+    void units(const std::string& layout) {
+        std::istringstream words(layout);
+        for (std::string word; words >> word;) {
+            std::size_t plus = word.find('+'), at = word.find('@');
+            Unit& u = *ctx.sections.add_unit(ctx.pools, word.substr(0, std::min(plus, at)));
+            char* rest = nullptr;
+            u.size = int32_t(std::strtoul(word.c_str() + plus + 1, &rest, 16));
+            if (at < plus) u.address = int32_t(std::strtoul(word.c_str() + at + 1, nullptr, 16));
+            u.abs = at < plus;
+            u.ram = *rest == 'r';
+            std::size_t open = word.find('(');
+            if (open != std::string::npos) {
+                u.member_name = ctx.str_save(word.substr(open + 1, word.size() - open - 2));
+            }
+            std::string file = "U" + std::to_string(u.unit_no) + (u.member_name ? ".LIB" : ".ROV");
+            u.file_name = ctx.str_save(file);
+            u.source_name = ctx.str_save("u" + std::to_string(u.unit_no) + ".src");
+        }
     }
 
-    Unit& ram_unit(std::string_view section, uint32_t size, const char* file = "A.ROV") {
-        Unit& u = unit(section, size, file);
-        u.ram = 1;
-        return u;
-    }
-
-    // A section information item; `address` < 0 for none.
-    void info(const char* name, int32_t address = NO_ADDRESS) {
-        ctx.command.sec_info.push_back(SecInfoEntry{ctx.str_save(name), address});
+    // Section information items NAME or NAME=ADDRESS (hexadecimal).
+    void infos(const std::string& items) {
+        std::istringstream words(items);
+        for (std::string word; words >> word;) {
+            std::size_t eq = word.find('=');
+            int32_t address = eq == std::string::npos ? NO_ADDRESS : int32_t(std::stoul(word.substr(eq + 1), nullptr, 16));
+            ctx.command.sec_info.push_back(SecInfoEntry{ctx.str_save(word.substr(0, eq)), address});
+        }
     }
 
     SymbolEntry& symbol(const char* name, SymKind kind, int32_t value, int32_t unit_no = 0, int32_t bit_no = 0) {
         SymbolEntry entry;
         entry.name = ctx.str_save(name);
-        entry.file_name = ctx.str_save("A.ROV");
         entry.kind = kind;
         entry.value = value;
         entry.unit_no = unit_no;
@@ -69,8 +74,8 @@ public:
         return *ctx.symbols.find_symbol(name);
     }
 
-    // Runs a step as the driver would: a fatal error is reported and gives
-    // its exit status; a step that returns gives 0.
+    // Runs a step as the driver would: 0 when it returns, else the status
+    // that the fatal error it raised is reported with.
     int run(const std::function<void()>& step) {
         try {
             step();
@@ -91,8 +96,8 @@ public:
         });
     }
 
-    // Creates the output files PROG.* in `dir` (a host directory).
-    int open_outputs(const std::string& dir, const char* name = "PROG") {
+    // Creates the output files NAME.* in the host directory `dir`.
+    int open_outputs(const std::string& dir, const std::string& name = "PROG") {
         ctx.options.out_dir = ctx.str_save(dir + "/");
         ctx.options.out_name = ctx.str_save(name);
         return run([this] { open_output_files(ctx); });
@@ -102,29 +107,16 @@ public:
         return run([this] { finish(ctx); });
     }
 
+    Unit& unit(int unit_no) { return *ctx.sections.unit_table.at(std::size_t(unit_no)); }
     Section& section(const char* name) { return *ctx.sections.find_section(name); }
 
-    std::string out() {
-        std::fflush(console_.out);
-        return std::string(out_data_, out_size_);
-    }
-    std::string err() {
-        std::fflush(console_.err);
-        return std::string(err_data_, err_size_);
-    }
+    std::string out() { return std::fflush(ctx.console.out), std::string(out_, out_size_); }
+    std::string err() { return std::fflush(ctx.console.err), std::string(err_, err_size_); }
 
 private:
-    Console open_console() {
-        console_.in = stdin;
-        console_.out = open_memstream(&out_data_, &out_size_);
-        console_.err = open_memstream(&err_data_, &err_size_);
-        return console_;
-    }
-
-    Console console_;
-    char* out_data_ = nullptr;
+    char* out_ = nullptr;
     std::size_t out_size_ = 0;
-    char* err_data_ = nullptr;
+    char* err_ = nullptr;
     std::size_t err_size_ = 0;
 
 public:

@@ -3,65 +3,51 @@
 #include <filesystem>
 #include <string>
 
+#include "fixture/object_writer.h"
 #include "placement/link_bench.h"
-#include "placement/output_names.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
 namespace {
 
-std::string dir_prefix(const TempDir& dir) { return dir.path().string() + "/"; }
+using orvfixture::ObjectWriter;
 
-TEST(OutputFiles, HexAloneOrWithMapAndSymbolFilesInTheOutputDirectory) {
-    TempDir dir;
-    LinkBench bench;
-    bench.ctx.options.out_dir = bench.ctx.str_save(dir_prefix(dir));
-    bench.ctx.options.out_name = bench.ctx.str_save("PROG");
-    ASSERT_EQ(bench.run([&] { open_output_files(bench.ctx); }), 0);
-    EXPECT_TRUE(dir.exists("PROG.HEX"));
-    EXPECT_FALSE(dir.exists("PROG.MAP"));
-    EXPECT_FALSE(dir.exists("PROG.SYM"));
-    EXPECT_NE(bench.ctx.output.hex_file, nullptr);
-    EXPECT_EQ(bench.ctx.output.map_file, nullptr);
+const std::string HEX_END = ":00000001FF\r\n\x1A";
 
-    LinkBench both;
-    both.ctx.options.opt_map = 1;
-    both.ctx.options.opt_sym = 1;
-    both.ctx.options.out_dir = both.ctx.str_save(dir_prefix(dir));
-    both.ctx.options.out_name = both.ctx.str_save("TWO");
-    ASSERT_EQ(both.run([&] { open_output_files(both.ctx); }), 0);
-    EXPECT_TRUE(dir.exists("TWO.HEX"));
-    EXPECT_TRUE(dir.exists("TWO.MAP"));
-    EXPECT_TRUE(dir.exists("TWO.SYM"));
-    EXPECT_EQ(both.out(), "");
+void write_module(const TempDir& dir, const std::string& name, const std::vector<orvfixture::UnitSpec>& units) {
+    ObjectWriter module;
+    module.header("m.src").units(units).end();
+    dir.write(name, module.bytes());
 }
 
-TEST(OutputFiles, NameTooLongIsError15WithoutCreatingAnything) {
+TEST(OutputFiles, NamesTooLongOrThatCannotBeCreatedAreError15) {
     TempDir dir;
-    std::string prefix = dir_prefix(dir);
-    LinkBench bench;
-    bench.ctx.options.out_dir = bench.ctx.str_save(prefix);
-    // Directory, base name, extension and terminator: 513 bytes.
-    bench.ctx.options.out_name = bench.ctx.str_save(std::string(513 - 5 - prefix.size(), 'N'));
-    EXPECT_EQ(bench.run([&] { open_output_files(bench.ctx); }), 3);
-    EXPECT_EQ(bench.out(), "ERROR NO.15: Can't create .HEX file ( file name is too long )\n");
+    const std::string prefix = dir.path().string() + "/";
+    const std::string missing = prefix + "MISSING/";
+    // Directory, base name, extension and terminator: 513 bytes are too
+    // many; 512 are tried.
+    const struct {
+        const char* trace;
+        const char* dir;  // null: no directory
+        std::string name;
+        std::string message;
+    } cases[] = {
+        {"with a directory", prefix.c_str(), std::string(513 - 5 - prefix.size(), 'N'),
+         ".HEX file ( file name is too long )"},
+        {"without a directory", nullptr, std::string(508, 'N'), ".HEX file ( file name is too long )"},
+        {"just fits", missing.c_str(), std::string(512 - 5 - missing.size(), 'N'),
+         missing + std::string(512 - 5 - missing.size(), 'N') + ".HEX"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trace);
+        LinkBench bench;
+        bench.ctx.options.out_dir = c.dir != nullptr ? bench.ctx.str_save(c.dir) : nullptr;
+        bench.ctx.options.out_name = bench.ctx.str_save(c.name);
+        EXPECT_EQ(bench.run([&] { open_output_files(bench.ctx); }), 3);
+        EXPECT_EQ(bench.out(), "ERROR NO.15: Can't create " + c.message + "\n");
+        EXPECT_EQ(bench.err(), "\a");
+    }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-
-    LinkBench no_dir;
-    no_dir.ctx.options.out_name = no_dir.ctx.str_save(std::string(508, 'N'));
-    EXPECT_EQ(no_dir.run([&] { open_output_files(no_dir.ctx); }), 3);
-    EXPECT_EQ(no_dir.out(), "ERROR NO.15: Can't create .HEX file ( file name is too long )\n");
-}
-
-TEST(OutputFiles, NameThatJustFitsIsTriedAndFailsOnlyForWantOfTheDirectory) {
-    TempDir dir;
-    std::string prefix = dir_prefix(dir) + "MISSING/";
-    LinkBench bench;
-    bench.ctx.options.out_dir = bench.ctx.str_save(prefix);
-    std::string base(512 - 5 - prefix.size(), 'N');
-    bench.ctx.options.out_name = bench.ctx.str_save(base);
-    EXPECT_EQ(bench.run([&] { open_output_files(bench.ctx); }), 3);
-    EXPECT_EQ(bench.out(), "ERROR NO.15: Can't create " + prefix + base + ".HEX\n");
 }
 
 TEST(OutputFiles, MapFileThatCannotBeCreatedLeavesTheHexFileEmpty) {
@@ -70,14 +56,46 @@ TEST(OutputFiles, MapFileThatCannotBeCreatedLeavesTheHexFileEmpty) {
     LinkBench bench;
     bench.ctx.options.opt_map = 1;
     bench.ctx.options.opt_sym = 1;
-    bench.ctx.options.out_dir = bench.ctx.str_save(dir_prefix(dir));
-    bench.ctx.options.out_name = bench.ctx.str_save("PROG");
-    EXPECT_EQ(bench.run([&] { open_output_files(bench.ctx); }), 3);
-    EXPECT_EQ(bench.out(), "ERROR NO.15: Can't create " + dir_prefix(dir) + "PROG.MAP\n");
-    EXPECT_EQ(bench.err(), "\a");
-    EXPECT_TRUE(dir.exists("PROG.HEX"));
+    EXPECT_EQ(bench.open_outputs(dir.path().string()), 3);
+    EXPECT_EQ(bench.out(), "ERROR NO.15: Can't create " + dir.path().string() + "/PROG.MAP\n");
     EXPECT_EQ(dir.read("PROG.HEX"), "");
     EXPECT_FALSE(dir.exists("PROG.SYM"));
+}
+
+// The output files go to the host directory that the first file's
+// directory names, or that -F's name leaves in place.
+TEST(OutputFiles, CreatedInTheDirectoryOfTheFirstFile) {
+    TempDir dir;
+    write_module(dir, "obj/prog.rov", {{"P", 0, 0, 0, 2}});
+    EXPECT_EQ(run_orvlink(dir.path(), {"obj\\prog,,,-M", "-S", "-."}).status, 0);
+    EXPECT_EQ(dir.read("obj/PROG.HEX"), HEX_END);
+    EXPECT_TRUE(dir.exists("obj/PROG.MAP"));
+    EXPECT_TRUE(dir.exists("obj/PROG.SYM"));
+    write_module(dir, "d:prog.rov", {{"P", 0, 0, 0, 2}});
+    EXPECT_EQ(run_orvlink(dir.path(), {"d:prog,,,-Fx", "-."}).status, 0);
+    EXPECT_EQ(dir.read("D:x.HEX"), HEX_END);
+}
+
+TEST(OutputFiles, FatalPlacementErrorsLeaveNoOutputFile) {
+    TempDir dir;
+    write_module(dir, "MAIN.ROV", {{"P", 0, 0, 0, 2}, {"VEC", 0, 1, 0xFFFE, 2}});
+    const struct {
+        const char* field;
+        std::string message;
+        int status;
+    } cases[] = {
+        {"MAIN,,P VEC P,-M", "ERROR NO.3: Invalid section information\n", 2},
+        {"MAIN,,VEC=100,-M", "ERROR NO.12: SECTION VEC is an absolute\n", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        RunResult run = run_orvlink(dir.path(), {c.field, "-."});
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, "processing \"MAIN.ROV\"\n" + c.message);
+        EXPECT_EQ(run.err, "\a");
+        EXPECT_FALSE(dir.exists("MAIN.HEX"));
+        EXPECT_FALSE(dir.exists("MAIN.MAP"));
+    }
 }
 
 }  // namespace

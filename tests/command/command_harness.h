@@ -1,0 +1,67 @@
+#pragma once
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/banner.h"
+#include "driver/diagnostics.h"
+#include "driver/link_context.h"
+#include "support/run_linker.h"
+
+namespace orv::test {
+
+inline const std::string BANNER =
+    "Orvan Family LINKER V.4.00.00 \n"
+    "Copyright (C) 2026 Orvlink developers. All rights reserved.\n"
+    "Linker for the Orvan family of 8-bit microcontrollers.\n"
+    "\n";
+
+inline const std::string PROMPT[4] = {"Relocatable files (.ROV) >> ", "Libraries         (.LIB) >> ",
+                                      "Section information      >> ", "Command parameter        >> "};
+
+// Command input run in process: `get_command` on a link context whose console
+// reads `input` and keeps what it writes to standard error.
+class CommandHarness {
+public:
+    explicit CommandHarness(const std::string& input)
+        : in_(std::tmpfile()), out_(std::tmpfile()), err_(open_memstream(&err_text_, &err_size_)),
+          ctx(Console{in_, out_, err_}) {
+        std::fwrite(input.data(), 1, input.size(), in_);
+        std::rewind(in_);
+        init_linker(ctx);
+    }
+    ~CommandHarness() {
+        for (std::FILE* stream : {in_, out_, err_}) std::fclose(stream);
+        std::free(err_text_);
+    }
+    CommandHarness(const CommandHarness&) = delete;
+    CommandHarness& operator=(const CommandHarness&) = delete;
+
+    // The fatal error that command input ends with, if any.
+    std::optional<LinkError> get_command(const std::vector<std::string>& args) {
+        try {
+            orv::get_command(ctx, args);
+        } catch (const LinkError& error) {
+            return error;
+        }
+        return std::nullopt;
+    }
+    std::string err() {
+        std::fflush(err_);
+        return std::string(err_text_, err_size_);
+    }
+
+private:
+    char* err_text_ = nullptr;
+    std::size_t err_size_ = 0;
+    std::FILE* in_;
+    std::FILE* out_;
+    std::FILE* err_;
+
+public:
+    LinkContext ctx;
+};
+
+}  // namespace orv::test
