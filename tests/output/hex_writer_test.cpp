@@ -72,8 +72,8 @@ TEST(HexWriter, BlocksBecomeRecordsOfAtMostSixteenBytesInInputOrder) {
         EXPECT_TRUE(back.accepted) << back.messages;
         // The reader's image runs from the lowest address to the highest.
         EXPECT_EQ(back.bytes.size(), c.span);
-        const Block& lowest = *std::min_element(c.blocks.begin(), c.blocks.end(),
-                                                [](const Block& a, const Block& b) { return a.address < b.address; });
+        auto by_address = [](const Block& a, const Block& b) { return a.address < b.address; };
+        const Block& lowest = *std::min_element(c.blocks.begin(), c.blocks.end(), by_address);
         EXPECT_TRUE(back.bytes.size() >= lowest.bytes.size() &&
                     std::equal(lowest.bytes.begin(), lowest.bytes.end(), back.bytes.begin()));
     }

@@ -69,7 +69,8 @@ TEST(Contents, EachUnitsFieldsArePatchedWhileThatUnitsBytesGoOut) {
     // Unit 0's relocation record ends inside its second block; unit 1's is
     // read only when unit 1's block starts.
     EXPECT_EQ(h.process(ObjectWriter()
-                            .relocation(0, {{0x02, REL_VALUE, 1, e(k(0x11))}, {0x05, REL_VALUE, 1, e(k(0x22))}})
+                            .relocation(0, {{0x02, REL_VALUE, 1, e(k(0x11))},
+                                            {0x05, REL_VALUE, 1, e(k(0x22))}})
                             .relocation(1, {{0x00, REL_VALUE, 2, e(unit_term(0, 0x06))}})
                             .contents(0, {{0, Bytes(4, 0)}, {0, counting(0xA0, 8)}})
                             .contents(1, {{0, Bytes(4, 0)}})
@@ -97,29 +98,34 @@ struct BrokenPart {
 // A broken module stops the link at its own point before a wrong byte can
 // pass unnoticed.
 TEST(Contents, MalformedContentsAndRelocationStopAtTheirOwnPoint) {
-    auto one = [](uint32_t address, int32_t value) { return orvfixture::RelocSpec{address, REL_VALUE, 1, e(k(value))}; };
+    auto one = [](uint32_t address, int32_t value) {
+        return orvfixture::RelocSpec{address, REL_VALUE, 1, e(k(value))};
+    };
+    const std::vector<orvfixture::BlockSpec> two = {{0, {0, 0}}};
     std::vector<BrokenPart> cases = {
-        {"24.4", "contents for a unit the module does not have", ObjectWriter().contents(2, {{0, {0, 0}}}).end()},
-        {"24.4", "contents in a module without units", ObjectWriter().contents(0, {{0, {0, 0}}}).end(), 0, -1},
+        {"24.4", "contents for a unit the module does not have", ObjectWriter().contents(2, two).end()},
+        {"24.4", "contents in a module without units", ObjectWriter().contents(0, two).end(), 0, -1},
         {"24.5", "relocation for a unit the module does not have",
-         ObjectWriter().relocation(5, {one(0, 1)}).contents(0, {{0, {0, 0}}}).end()},
+         ObjectWriter().relocation(5, {one(0, 1)}).contents(0, two).end()},
         {"25.5", "unit operand naming no unit of the module",
-         ObjectWriter().relocation(0, {{0, REL_VALUE, 1, e(unit_term(2, 0))}}).contents(0, {{0, {0, 0}}}).end()},
-        {"26.1", "data block shorter than its address", ObjectWriter().tag(0xF8).n2(0).n4(2).n2(0).n4(0).n1(0xFF)},
+         ObjectWriter().relocation(0, {{0, REL_VALUE, 1, e(unit_term(2, 0))}}).contents(0, two).end()},
+        {"26.1", "data block shorter than its address",
+         ObjectWriter().tag(0xF8).n2(0).n4(2).n2(0).n4(0).n1(0xFF)},
         {"26.2", "field reaching past its block",
-         ObjectWriter().relocation(0, {{1, REL_ADDRESS, 2, e(k(0x1234))}}).contents(0, {{0, {0, 0}}, {0, {0, 0}}}).end()},
+         ObjectWriter().relocation(0, {{1, REL_ADDRESS, 2, e(k(1))}}).contents(0, {two[0], two[0]}).end()},
         {"26.3", "field beyond the unit's data",
-         ObjectWriter().relocation(0, {one(4, 1)}).contents(0, {{0, {0, 0}}}).end()},
+         ObjectWriter().relocation(0, {one(4, 1)}).contents(0, two).end()},
         {"26.3", "entries out of order",
-         ObjectWriter().relocation(0, {one(1, 1), one(0, 2)}).contents(0, {{0, {0, 0}}}).end()},
+         ObjectWriter().relocation(0, {one(1, 1), one(0, 2)}).contents(0, two).end()},
         {"26.3", "second field inside the first",
-         ObjectWriter().relocation(0, {{0, REL_ADDRESS, 2, e(k(1))}, one(1, 2)}).contents(0, {{0, {0, 0}}}).end()},
+         ObjectWriter().relocation(0, {{0, REL_ADDRESS, 2, e(k(1))}, one(1, 2)}).contents(0, two).end()},
         {"26.3", "relocation records in another order than the contents",
          ObjectWriter().relocation(1, {one(0, 1)}).relocation(0, {one(0, 2)})
-             .contents(0, {{0, {0, 0}}}).contents(1, {{0, {0, 0}}}).end()},
+             .contents(0, two).contents(1, two).end()},
         {"26.3", "relocation for a unit without contents",
-         ObjectWriter().relocation(0, {one(0, 1)}).relocation(1, {one(0, 2)}).contents(0, {{0, {0, 0}}}).end()},
-        {"9", "file ending inside a data block", ObjectWriter().tag(0xF8).n2(0).n4(0x7FFFFFFF).n3(0).n1(1).n1(2)},
+         ObjectWriter().relocation(0, {one(0, 1)}).relocation(1, {one(0, 2)}).contents(0, two).end()},
+        {"9", "file ending inside a data block",
+         ObjectWriter().tag(0xF8).n2(0).n4(0x7FFFFFFF).n3(0).n1(1).n1(2)},
         {"9", "file ending inside a patched field",
          ObjectWriter().relocation(0, {{0, REL_VALUE, 2, e(k(1))}}).tag(0xF8).n2(0).n4(5).n3(0).n1(1)},
     };
@@ -129,7 +135,7 @@ TEST(Contents, MalformedContentsAndRelocationStopAtTheirOwnPoint) {
         ObjectWriter part;
         part.relocation(0, {one(0, 1)}).tag(0x00);
         long code_offset = long(part.size()) + 1;
-        part.contents(0, {{0, {0, 0}}}).end();
+        part.contents(0, two).end();
         cases.push_back({"26.5", "unknown tag after a relocation record", part, code_offset});
     }
     for (const BrokenPart& c : cases) {

@@ -182,7 +182,8 @@ TEST(Pass2Driver, FilesAndLibraryModulesThatCannotBeReadAreFatal) {
     expect_end([&](Driver& t) {
         two_versions(t, "M1");
         t.h.ctx.options.opt_version_check = 1;
-    }, 1, "processing \"L.LIB ( M1 )\"\nprocessing \"L.LIB ( M2 )\"\nERROR NO.8: Program version is different\n");
+    }, 1, "processing \"L.LIB ( M1 )\"\nprocessing \"L.LIB ( M2 )\"\n"
+          "ERROR NO.8: Program version is different\n");
 }
 
 TEST(Pass2Driver, LookingForTheContentsPassesRelocationRecordsOfEveryShape) {
