@@ -13,6 +13,7 @@
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "fixture/object_writer.h"
+#include "support/captured_stream.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
@@ -20,29 +21,6 @@ namespace orv::test {
 using orvfixture::ByteWriter;
 using orvfixture::Bytes;
 using orvfixture::ObjectWriter;
-
-// A memory stream standing in for one console stream.
-class CapturedStream {
-public:
-    CapturedStream() { file_ = open_memstream(&buffer_, &size_); }
-    ~CapturedStream() {
-        std::fclose(file_);
-        std::free(buffer_);
-    }
-    CapturedStream(const CapturedStream&) = delete;
-    CapturedStream& operator=(const CapturedStream&) = delete;
-
-    std::FILE* file() const { return file_; }
-    std::string text() {
-        std::fflush(file_);
-        return std::string(buffer_, size_);
-    }
-
-private:
-    std::FILE* file_ = nullptr;
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
-};
 
 // A link context of its own, run in-process in a fresh directory that is the
 // current directory while the harness lives (requested files are opened by

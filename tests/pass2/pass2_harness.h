@@ -16,6 +16,7 @@
 #include "pass2/contents.h"
 #include "pass2/pass2.h"
 #include "pass2/relocation.h"
+#include "support/captured_stream.h"
 #include "support/hex_readback.h"
 #include "support/run_linker.h"
 
@@ -39,29 +40,6 @@ inline Expr e(Term first) { return Expr(k(0), std::move(first)); }
 inline std::string internal_error_text(const std::string& point) {
     return "ERROR NO.6: Internal error at POINT " + point + "\n";
 }
-
-// One console stream of an in-process link, kept in memory.
-class Capture {
-public:
-    Capture() : file_(open_memstream(&buffer_, &size_)) {}
-    ~Capture() {
-        std::fclose(file_);
-        std::free(buffer_);
-    }
-    Capture(const Capture&) = delete;
-    Capture& operator=(const Capture&) = delete;
-
-    std::FILE* file() const { return file_; }
-    std::string text() {
-        std::fflush(file_);
-        return std::string(buffer_, size_);
-    }
-
-private:
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_;
-};
 
 // The tables pass 2 reads, filled by hand as pass 1 and placement leave
 // them, with the HEX file open in a fresh directory. That directory is the
@@ -159,8 +137,8 @@ public:
 
     std::filesystem::path saved_dir;
     TempDir dir;
-    Capture out;
-    Capture err;
+    CapturedStream out;
+    CapturedStream err;
     LinkContext ctx;
     std::filesystem::path hex_path;
     std::unique_ptr<BinaryInput> code;  // the contents handle of `process`

@@ -12,6 +12,7 @@
 #include "output/finish.h"
 #include "placement/output_names.h"
 #include "placement/placement_steps.h"
+#include "support/captured_stream.h"
 
 namespace orv::test {
 
@@ -20,15 +21,7 @@ namespace orv::test {
 // tables as pass 1 would have.
 class LinkBench {
 public:
-    LinkBench() : ctx(Console{stdin, open_memstream(&out_, &out_size_), open_memstream(&err_, &err_size_)}) {
-        init_linker(ctx);
-    }
-    ~LinkBench() {
-        std::fclose(ctx.console.out);
-        std::fclose(ctx.console.err);
-        std::free(out_);
-        std::free(err_);
-    }
+    LinkBench() : ctx(Console{stdin, out_.file(), err_.file()}) { init_linker(ctx); }
 
     // Units in creation order, one word each: SECTION[@ADDRESS]+SIZE[r][(MEMBER)]
     // in hexadecimal; "@" makes the unit absolute, "r" RAM, a member a library
@@ -110,14 +103,12 @@ public:
     Unit& unit(int unit_no) { return *ctx.sections.unit_table.at(std::size_t(unit_no)); }
     Section& section(const char* name) { return *ctx.sections.find_section(name); }
 
-    std::string out() { return std::fflush(ctx.console.out), std::string(out_, out_size_); }
-    std::string err() { return std::fflush(ctx.console.err), std::string(err_, err_size_); }
+    std::string out() { return out_.text(); }
+    std::string err() { return err_.text(); }
 
 private:
-    char* out_ = nullptr;
-    std::size_t out_size_ = 0;
-    char* err_ = nullptr;
-    std::size_t err_size_ = 0;
+    CapturedStream out_;
+    CapturedStream err_;
 
 public:
     LinkContext ctx;

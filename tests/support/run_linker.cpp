@@ -15,8 +15,9 @@
 #include "fixture/object_writer.h"
 
 namespace orv::test {
-RunResult run_orvlink(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                      const std::string& input, const std::map<std::string, std::string>& env) {
+RunResult run_program(const std::string& program, const std::filesystem::path& dir,
+                      const std::vector<std::string>& args, const std::string& input,
+                      const std::map<std::string, std::string>& env) {
     std::filesystem::path base = std::filesystem::temp_directory_path() /
                                  ("orvrun-" + std::to_string(::getpid()) + "-" +
                                   std::to_string(std::random_device{}()));
@@ -46,13 +47,12 @@ RunResult run_orvlink(const std::filesystem::path& dir, const std::vector<std::s
                 ::setenv(name.c_str(), value.c_str(), 1);
             }
         }
-        std::vector<char*> argv;
-        std::string program = ORVLINK_PATH;
-        argv.push_back(program.data());
+        std::string name = program;
+        std::vector<char*> argv{name.data()};
         std::vector<std::string> copies = args;
         for (std::string& arg : copies) argv.push_back(arg.data());
         argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
+        ::execvp(name.c_str(), argv.data());
         ::_exit(127);
     }
     int wait_status = 0;
@@ -65,6 +65,11 @@ RunResult run_orvlink(const std::filesystem::path& dir, const std::vector<std::s
     std::filesystem::remove(out_name);
     std::filesystem::remove(err_name);
     return result;
+}
+
+RunResult run_orvlink(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                      const std::string& input, const std::map<std::string, std::string>& env) {
+    return run_program(ORVLINK_PATH, dir, args, input, env);
 }
 
 std::string read_file(const std::filesystem::path& file) {

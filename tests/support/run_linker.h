@@ -13,6 +13,14 @@ struct RunResult {
     std::string err;
 };
 
+// Runs `program` (a path, or a name looked up in PATH) in `dir` with the
+// given arguments, the text `input` on standard input, LIBOV and
+// SOURCE_DATE_EPOCH unset, and extra environment variables (an empty value
+// unsets the variable).
+RunResult run_program(const std::string& program, const std::filesystem::path& dir,
+                      const std::vector<std::string>& args, const std::string& input = "",
+                      const std::map<std::string, std::string>& env = {});
+
 // Runs the orvlink binary in `dir` with the given arguments, the text `input`
 // on standard input, and extra environment variables (an empty value unsets
 // the variable).

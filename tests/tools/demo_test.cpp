@@ -3,7 +3,7 @@
 #include <string>
 
 #include "support/hex_readback.h"
-#include "tools/run_tool.h"
+#include "support/run_linker.h"
 
 // The bundled example, built and linked by the same script that `make demo`
 // runs, with the map file's date fixed.
@@ -104,8 +104,9 @@ class Demo : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         work = new TempDir;
-        result = new RunResult(run_tool("bash", {ORV_EXAMPLE_DIR "/build_demo.sh", ORV_TOOLS_DIR, (*work / "demo").string()},
-                                        work->path(), {{"SOURCE_DATE_EPOCH", "0"}}));
+        result = new RunResult(run_program("bash", work->path(),
+                                           {ORV_EXAMPLE_DIR "/build_demo.sh", ORV_TOOLS_DIR, (*work / "demo").string()},
+                                           "", {{"SOURCE_DATE_EPOCH", "0"}}));
     }
     static void TearDownTestSuite() {
         delete result;

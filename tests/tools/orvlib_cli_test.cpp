@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "fixture/library_writer.h"
-#include "tools/run_tool.h"
 #include "tools/tool_objects.h"
+#include "support/run_linker.h"
 
 // The orvlib binary as a person runs it: usage, messages and statuses.
 namespace orv::test {
@@ -13,7 +13,7 @@ namespace {
 
 using namespace orvfixture;
 
-RunResult orvlib(const TempDir& dir, const std::vector<std::string>& args) { return run_tool(ORVLIB_PATH, args, dir.path()); }
+RunResult orvlib(const TempDir& dir, const std::vector<std::string>& args) { return run_program(ORVLIB_PATH, dir.path(), args); }
 
 std::string hex4(std::size_t value) {
     char text[32];

@@ -3,7 +3,6 @@
 #include "fixture/object_writer.h"
 #include "support/hex_readback.h"
 #include "support/run_linker.h"
-#include "tools/run_tool.h"
 #include "tools/tool_objects.h"
 
 // A library made by orvlib, linked by orvlink: the real binaries end to end.
@@ -34,7 +33,7 @@ void write_inputs(const TempDir& dir) {
 TEST(OrvlibLink, TheLinkerTakesModulesFromALibraryThatOrvlibMade) {
     TempDir dir;
     write_inputs(dir);
-    RunResult created = run_tool(ORVLIB_PATH, {"create", "RTL.LIB", "flags.rov", "putc.rov", "nothing.rov"}, dir.path());
+    RunResult created = run_program(ORVLIB_PATH, dir.path(), {"create", "RTL.LIB", "flags.rov", "putc.rov", "nothing.rov"});
     ASSERT_EQ(created.status, 0) << created.err;
 
     RunResult linked = run_orvlink(dir.path(), {"MAIN,RTL,P=C000,-. -M"});
@@ -66,10 +65,10 @@ TEST(OrvlibLink, TheLinkerTakesModulesFromALibraryThatOrvlibMade) {
 TEST(OrvlibLink, ExtractedImagesEqualTheObjectsTheLibraryWasMadeOf) {
     TempDir dir;
     write_inputs(dir);
-    ASSERT_EQ(run_tool(ORVLIB_PATH, {"create", "RTL.LIB", "flags.rov", "putc.rov", "nothing.rov"}, dir.path()).status, 0);
+    ASSERT_EQ(run_program(ORVLIB_PATH, dir.path(), {"create", "RTL.LIB", "flags.rov", "putc.rov", "nothing.rov"}).status, 0);
     for (const char* module : {"FLAGS", "PUTC", "NOTHING"}) {
         std::string out = std::string("x_") + module + ".rov";
-        RunResult extracted = run_tool(ORVLIB_PATH, {"extract", "RTL.LIB", module, "-o", out}, dir.path());
+        RunResult extracted = run_program(ORVLIB_PATH, dir.path(), {"extract", "RTL.LIB", module, "-o", out});
         EXPECT_EQ(extracted.status, 0) << extracted.err;
     }
     EXPECT_EQ(dir.read("x_FLAGS.rov"), dir.read("flags.rov"));

@@ -4,14 +4,13 @@
 
 #include "orvobj/object_text.h"
 #include "support/run_linker.h"
-#include "tools/run_tool.h"
 #include "tools/tool_objects.h"
 
 // The orvobj binary as a person runs it, and the example's text form.
 namespace orv::test {
 namespace {
 
-RunResult orvobj(const TempDir& dir, const std::vector<std::string>& args) { return run_tool(ORVOBJ_PATH, args, dir.path()); }
+RunResult orvobj(const TempDir& dir, const std::vector<std::string>& args) { return run_program(ORVOBJ_PATH, dir.path(), args); }
 
 std::string bytes_of(const orvfixture::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
