@@ -4,19 +4,12 @@
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "library/library_reader.h"
+#include "library/library_tags.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
 
 namespace orv {
 namespace {
-
-constexpr int TAG_INDEX_BLOCK = 0xF4;
-constexpr int TAG_INDEX_LABELS = 0xF5;
-constexpr int TAG_INDEX_SYMBOLS = 0xF6;
-constexpr int TAG_INDEX_BITS = 0xFA;
-constexpr int TAG_UNITS = 0xF3;
-constexpr int TAG_EXTERNALS = 0xF7;
-constexpr int TAG_TRAILER = 0xF8;
 
 // Bytes an index entry takes besides its name: the value (labels 3 bytes,
 // symbols 4, bit symbols a 2-byte mask and a 3-byte address).
@@ -51,7 +44,7 @@ void red_l_pub(LinkContext& ctx, BinaryInput& file) {
     LibraryState& library = ctx.library;
     ReaderState& reader = ctx.reader;
 
-    if (file.get() != TAG_INDEX_BLOCK) internal_error("21");
+    if (file.get() != LIB_TAG_INDEX_BLOCK) internal_error("21");
     IndexBlock block;
     block.label_count = red_number(file, 4);
     block.label_bytes = red_number(file, 4);
@@ -84,18 +77,18 @@ void red_l_pub(LinkContext& ctx, BinaryInput& file) {
     reader.next_tag = file.get();
     for (;;) {
         switch (reader.next_tag) {
-        case TAG_INDEX_LABELS:
-            red_r_pub(ctx, file, TAG_INDEX_LABELS);
+        case LIB_TAG_INDEX_LABELS:
+            red_r_pub(ctx, file, LIB_TAG_INDEX_LABELS);
             break;
-        case TAG_INDEX_SYMBOLS:
+        case LIB_TAG_INDEX_SYMBOLS:
             red_r_sym(ctx, file);
             break;
-        case TAG_INDEX_BITS:
+        case LIB_TAG_INDEX_BITS:
             red_r_bit(ctx, file);
             break;
-        case TAG_UNITS:
-        case TAG_EXTERNALS:
-        case TAG_TRAILER:
+        case LIB_TAG_UNITS:
+        case LIB_TAG_EXTERNALS:
+        case LIB_TAG_TRAILER:
             library.index_mode = 0;
             return;
         default:

@@ -6,17 +6,13 @@
 
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "library/library_tags.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
 #include "platform/host_files.h"
 
 namespace orv {
 namespace {
-
-constexpr int TAG_UNITS = 0xF3;
-constexpr int TAG_EXTERNALS = 0xF7;
-constexpr int TAG_TRAILER = 0xF8;
-constexpr int TAG_END = 0xFF;
 
 // Bytes of the module trailer that no reader interprets.
 constexpr int TRAILER_RESERVED = 13;
@@ -72,11 +68,11 @@ void take_module(LinkContext& ctx, BinaryInput& file, const char* name) {
     library.kept_names.push_back(std::move(library.index_names));
     library.release_index();
 
-    if (reader.next_tag == TAG_UNITS) red_r_unit(ctx, file, TAG_UNITS);
+    if (reader.next_tag == LIB_TAG_UNITS) red_r_unit(ctx, file, LIB_TAG_UNITS);
     // The index's labels named units of this module; now they must exist.
     check_label_units(ctx);
-    if (reader.next_tag == TAG_EXTERNALS) red_r_ext(ctx, file);
-    if (reader.next_tag != TAG_TRAILER) internal_error("20");
+    if (reader.next_tag == LIB_TAG_EXTERNALS) red_r_ext(ctx, file);
+    if (reader.next_tag != LIB_TAG_TRAILER) internal_error("20");
 
     uint32_t image_offset = red_number(file, 4);
     red_number(file, 4);
@@ -85,7 +81,7 @@ void take_module(LinkContext& ctx, BinaryInput& file, const char* name) {
     uint32_t code_offset = red_number(file, 4);
     // A truncated trailer is caught by its closing tag.
     for (int i = 0; i < TRAILER_RESERVED; ++i) file.get();
-    if (read_tag(file) != TAG_END) internal_error("20.1");
+    if (read_tag(file) != LIB_TAG_END) internal_error("20.1");
 
     library.lib_modules.push_back(LibModule{name, ctx.pass1.library_index, library.module_no,
                                             int32_t(image_offset), int32_t(reloc_offset),
@@ -99,20 +95,20 @@ void take_module(LinkContext& ctx, BinaryInput& file, const char* name) {
 uint32_t red_l_head(LinkContext& ctx, BinaryInput& file) {
     reader_trace(ctx, "now red_l_head()\n");
     char text[NAME_LIMIT + 1];
-    if (read_tag(file) != 0xF0) internal_error("12");
+    if (read_tag(file) != LIB_TAG_TITLE) internal_error("12");
     red_string(file, text);
-    if (read_tag(file) != 0xF1) error_exit(ERR_FORMAT_MISMATCH, ctx.reader.current_file);
+    if (read_tag(file) != LIB_TAG_FORMAT) error_exit(ERR_FORMAT_MISMATCH, ctx.reader.current_file);
     int length = red_string(file, text);
     if (std::string_view(text, std::size_t(length)) != LIBRARY_FORMAT) {
         error_exit(ERR_FORMAT_MISMATCH, ctx.reader.current_file);
     }
-    if (read_tag(file) != 0xF2) internal_error("13");
+    if (read_tag(file) != LIB_TAG_TEXT) internal_error("13");
     red_string(file, text);
-    if (read_tag(file) != 0xF3) internal_error("14");
+    if (read_tag(file) != LIB_TAG_MODULE_COUNT) internal_error("14");
     uint32_t module_count = red_number(file, 4);
-    if (read_tag(file) != 0xF4) internal_error("15");
+    if (read_tag(file) != LIB_TAG_NUMBER) internal_error("15");
     red_number(file, 4);
-    if (read_tag(file) != TAG_END) internal_error("16");
+    if (read_tag(file) != LIB_TAG_END) internal_error("16");
     return module_count;
 }
 
@@ -120,9 +116,9 @@ void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
     reader_trace(ctx, "now red_l_tbl()\n");
     LibraryState& library = ctx.library;
     char name[NAME_LIMIT + 1];
-    if (read_tag(file) != 0xF0) internal_error("17");
+    if (read_tag(file) != LIB_TAG_MODULE_NAME) internal_error("17");
     int length = red_string(file, name);
-    if (read_tag(file) != 0xF1) internal_error("18");
+    if (read_tag(file) != LIB_TAG_SKIPS) internal_error("18");
     uint32_t skip_all = red_number(file, 4);
     uint32_t skip_rest = red_number(file, 4);
 
@@ -132,7 +128,7 @@ void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
         return;
     }
 
-    if (read_tag(file) != 0xF2) internal_error("19");
+    if (read_tag(file) != LIB_TAG_MODULE_NUMBER) internal_error("19");
     red_number(file, 4);
     ctx.reader.max_label_unit = -1;
     red_l_pub(ctx, file);

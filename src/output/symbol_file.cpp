@@ -4,22 +4,10 @@
 #include "driver/link_context.h"
 #include "output/listings.h"
 #include "pass1/object_reader.h"
+#include "pass1/record_tags.h"
 
 namespace orv {
 namespace {
-
-// Debug record tags of a module, after its contents.
-enum DebugTag : int {
-    DBG_LOCAL_LABELS = 0xF9,
-    DBG_LOCAL_SYMBOLS = 0xFA,
-    DBG_LOCAL_BITS = 0xE1,
-    DBG_FUNCTION = 0xE2,
-    DBG_CALLS = 0xE3,
-    DBG_SOURCE_LINES = 0xE4,
-    DBG_LANGUAGE = 0xE5,
-    DBG_POINTER = 0xE6,
-    DBG_END = 0xFF,
-};
 
 // Entries go 8 to a line; a record's last partial line is ended by the line
 // end that opens the next header.
@@ -37,15 +25,15 @@ public:
     void run() {
         for (;;) {
             switch (ctx_.reader.next_tag) {
-            case DBG_LOCAL_LABELS: local_labels(); break;
-            case DBG_LOCAL_SYMBOLS: local_symbols(); break;
-            case DBG_LOCAL_BITS: local_bits(); break;
-            case DBG_FUNCTION: function(); break;
-            case DBG_CALLS: calls(); break;
-            case DBG_SOURCE_LINES: source_lines(); break;
-            case DBG_LANGUAGE: language(); break;
-            case DBG_POINTER: pointer(); break;
-            case DBG_END:
+            case TAG_LOCAL_LABELS: local_labels(); break;
+            case TAG_LOCAL_SYMBOLS: local_symbols(); break;
+            case TAG_LOCAL_BITS: local_bits(); break;
+            case TAG_FUNCTION: function(); break;
+            case TAG_CALLS: calls(); break;
+            case TAG_SOURCE_LINES: source_lines(); break;
+            case TAG_LANGUAGE: language(); break;
+            case TAG_POINTER: pointer(); break;
+            case TAG_END:
                 ctx_.output.sym.func_base = ctx_.output.sym.last_func;
                 return;
             default:

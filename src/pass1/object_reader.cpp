@@ -6,24 +6,10 @@
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "pass1/reader_trace.h"
+#include "pass1/record_tags.h"
 
 namespace orv {
 namespace {
-
-// Record tags of the header.
-constexpr int TAG_FORMAT = 0xF0;
-constexpr int TAG_VERSION = 0xF1;
-constexpr int TAG_FILE_NAMES = 0xF2;
-constexpr int TAG_SOURCE = 0xF0;
-constexpr int TAG_REQUESTED_FILES = 0xF1;
-constexpr int TAG_REQUESTED_LIBS = 0xF2;
-
-// Record tags of the pass-1 part.
-constexpr int TAG_UNIT = 0xF3;
-constexpr int TAG_LABELS = 0xF4;
-constexpr int TAG_SYMBOLS = 0xF5;
-constexpr int TAG_BITS = 0xE0;
-constexpr int TAG_EXTERNALS = 0xF6;
 
 // Requested names get an extension of 4 characters; with it and the
 // terminator they must fit the 512 bytes a file name may take.
@@ -157,13 +143,11 @@ void red_r_module(LinkContext& ctx, BinaryInput& file) {
         case TAG_EXTERNALS:
             red_r_ext(ctx, file);
             break;
-        // The first record of the contents, relocation or debug part.
-        case 0xE1: case 0xE2: case 0xE3: case 0xE4: case 0xE5: case 0xE6:
-        case 0xF7: case 0xF8: case 0xF9: case 0xFA: case 0xFF:
+        default:
+            // The first record of the part pass 2 reads ends the module's first part.
+            if (!is_pass2_tag(reader.next_tag)) internal_error("1");
             check_label_units(ctx);
             return;
-        default:
-            internal_error("1");
         }
     }
 }

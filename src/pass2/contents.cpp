@@ -5,6 +5,7 @@
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "output/hex_writer.h"
+#include "pass1/record_tags.h"
 #include "pass2/relocation.h"
 
 namespace orv {
@@ -92,10 +93,6 @@ void process_block(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* relo
 }
 
 }  // namespace
-
-bool is_debug_or_end_tag(int tag) {
-    return (tag >= 0xE1 && tag <= 0xE6) || tag == 0xF9 || tag == 0xFA || tag == 0xFF;
-}
 
 void process_contents(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* reloc_stream) {
     Pass2State& rel = ctx.pass2;

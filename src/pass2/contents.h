@@ -5,14 +5,6 @@ namespace orv {
 
 struct LinkContext;
 
-// Tags that open the records of a module's pass-2 part.
-constexpr int TAG_RELOCATION = 0xF7;
-constexpr int TAG_CONTENTS = 0xF8;
-
-// True for the tags that may follow the relocation and contents records:
-// the debug records and the end of the module.
-bool is_debug_or_end_tag(int tag);
-
 // Streams a module's contents records into the HEX file, patching every
 // relocated field on the way. `code_stream` stands just after the first
 // contents tag, `reloc_stream` (null when the module has no relocation

@@ -8,6 +8,7 @@
 #include "driver/link_context.h"
 #include "output/hex_writer.h"
 #include "output/symbol_file.h"
+#include "pass1/record_tags.h"
 #include "pass2/contents.h"
 
 namespace orv {
@@ -70,10 +71,6 @@ std::vector<std::vector<const LibModule*>> modules_by_library(const LinkContext&
         if (k >= 0 && k < count) groups[std::size_t(k)].push_back(&module);
     }
     return groups;
-}
-
-bool is_stop_tag_after_relocation(int tag) {
-    return tag == TAG_CONTENTS || is_debug_or_end_tag(tag);
 }
 
 }  // namespace
@@ -179,7 +176,7 @@ int find_contents(BinaryInput& code_stream) {
 int starts_with_relocation(BinaryInput& reloc_stream) {
     int tag = reloc_stream.get();
     if (tag == TAG_RELOCATION) return 1;
-    if (is_stop_tag_after_relocation(tag)) return 0;
+    if (is_pass2_tag(tag)) return 0;
     internal_error("24.2");
 }
 
