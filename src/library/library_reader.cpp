@@ -69,8 +69,6 @@ void take_module(LinkContext& ctx, BinaryInput& file, const char* name) {
     library.release_index();
 
     if (reader.next_tag == LIB_TAG_UNITS) red_r_unit(ctx, file, LIB_TAG_UNITS);
-    // The index's labels named units of this module; now they must exist.
-    check_label_units(ctx);
     if (reader.next_tag == LIB_TAG_EXTERNALS) red_r_ext(ctx, file);
     if (reader.next_tag != LIB_TAG_TRAILER) internal_error("20");
 
@@ -82,6 +80,10 @@ void take_module(LinkContext& ctx, BinaryInput& file, const char* name) {
     // A truncated trailer is caught by its closing tag.
     for (int i = 0; i < TRAILER_RESERVED; ++i) file.get();
     if (read_tag(file) != LIB_TAG_END) internal_error("20.1");
+    // The index's labels named units of this module; now that the whole
+    // entry has been read, as at the end of a relocatable file's first part,
+    // those units must exist.
+    check_label_units(ctx);
 
     library.lib_modules.push_back(LibModule{name, ctx.pass1.library_index, library.module_no,
                                             int32_t(image_offset), int32_t(reloc_offset),

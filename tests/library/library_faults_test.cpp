@@ -112,6 +112,11 @@ TEST(LibraryFaults, IndexThatContradictsItsBlockOrItsModule) {
         {"no units", module_bytes([](LibraryModule& m) { m.summary.units.clear(); }), internal_error_line("7.1"), 4},
         {"unit 1", module_bytes([](LibraryModule& m) { m.summary.label_groups.push_back({1, {{0, "y"}}}); }),
          internal_error_line("7.1"), 4},
+        // Like a relocatable file, the entry is read to its end before its labels' units are checked.
+        {"unit 1 and an open trailer", module_bytes([](LibraryModule& m) {
+             m.summary.label_groups.push_back({1, {{0, "y"}}});
+             m.end_tag = 0xF9;
+         }), internal_error_line("20.1"), 4},
         {"mask", module_bytes([](LibraryModule& m) { m.summary.bits.push_back({0x03, 0x20, "b"}); }),
          internal_error_line("7.5"), 4},
         // Blocks that no module could have are refused before anything is sized.
