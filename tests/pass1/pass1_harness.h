@@ -15,6 +15,7 @@
 #include "fixture/object_writer.h"
 #include "support/captured_stream.h"
 #include "support/run_linker.h"
+#include "support/run_step.h"
 
 namespace orv::test {
 
@@ -44,16 +45,7 @@ public:
         }
     }
 
-    // Runs a step as the driver would: a fatal error is reported and gives
-    // the exit status; a step that returns gives 0.
-    int run(const std::function<void()>& step) {
-        try {
-            step();
-            return 0;
-        } catch (const LinkError& error) {
-            return report_fatal(ctx.console, error);
-        }
-    }
+    int run(const std::function<void()>& step) { return run_step(ctx, step); }
 
     int run_pass1() {
         return run([this] { pass1(ctx); });

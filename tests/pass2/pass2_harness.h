@@ -19,6 +19,7 @@
 #include "support/captured_stream.h"
 #include "support/hex_readback.h"
 #include "support/run_linker.h"
+#include "support/run_step.h"
 
 namespace orv::test::p2 {
 
@@ -95,16 +96,7 @@ public:
         return BinaryInput::open((dir / file).string());
     }
 
-    // Runs a step as the driver would: a fatal error is reported and gives
-    // its exit status; a step that returns gives 0.
-    int run(const std::function<void()>& step) {
-        try {
-            step();
-            return 0;
-        } catch (const LinkError& error) {
-            return report_fatal(ctx.console, error);
-        }
-    }
+    int run(const std::function<void()>& step) { return run_step(ctx, step); }
 
     // Streams a module's pass-2 part as pass 2 streams a relocatable file
     // from where pass 1 stopped; returns the exit status.

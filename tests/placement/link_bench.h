@@ -13,6 +13,7 @@
 #include "placement/output_names.h"
 #include "placement/placement_steps.h"
 #include "support/captured_stream.h"
+#include "support/run_step.h"
 
 namespace orv::test {
 
@@ -67,16 +68,7 @@ public:
         return *ctx.symbols.find_symbol(name);
     }
 
-    // Runs a step as the driver would: 0 when it returns, else the status
-    // that the fatal error it raised is reported with.
-    int run(const std::function<void()>& step) {
-        try {
-            step();
-            return 0;
-        } catch (const LinkError& error) {
-            return report_fatal(ctx.console, error);
-        }
-    }
+    int run(const std::function<void()>& step) { return run_step(ctx, step); }
 
     // Placement without creating the output files.
     int place() {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fixture/object_writer.h"
 #include "orvlib/byte_cursor.h"
 #include "orvlib/image_walk.h"
 
@@ -18,13 +19,8 @@ struct PublicName {
     std::string name;
 };
 
-struct UnitInfo {
-    std::string section;
-    uint8_t ram = 0;
-    uint8_t abs = 0;
-    uint32_t address = 0;
-    uint32_t size = 0;
-};
+// A unit record as the object writer describes one.
+using UnitInfo = orvfixture::UnitSpec;
 
 struct ModuleEntry {
     std::string name;
