@@ -2,6 +2,7 @@
 
 #include "command/command_sources.h"
 #include "command/file_lists.h"
+#include "command/long_options.h"
 #include "command/parameters.h"
 #include "command/section_info.h"
 #include "command/usage.h"
@@ -13,16 +14,17 @@
 namespace orv {
 namespace {
 
-// The queries that a single argument can make instead of a link: the title
-// line (-V on standard error, --version on standard output) and the usage
-// text. Each ends the run with status 0.
-void answer_query(LinkContext& ctx, const std::string& arg) {
-    if (arg == "-V") {
-        print_version(ctx);
-    } else if (arg == "--version") {
-        print_title_line(ctx.console.out);
-    } else if (arg == "--help") {
+// The queries that stand instead of a link: the usage text (--help), the title
+// line on standard output (--version) and, as the single argument besides long
+// options, the title line on standard error (-V). Each ends the run with
+// status 0.
+void answer_query(LinkContext& ctx, const std::vector<std::string>& args) {
+    if (ctx.options.ask_help != 0) {
         print_usage(ctx);
+    } else if (ctx.options.ask_version != 0) {
+        print_title_line(ctx.console.out);
+    } else if (args.size() == 1 && args[0] == "-V") {
+        print_version(ctx);
     } else {
         return;
     }
@@ -44,8 +46,9 @@ int acquire_fields(LinkContext& ctx, const std::vector<std::string>& args) {
 
 }  // namespace
 
-void get_command(LinkContext& ctx, const std::vector<std::string>& args) {
-    if (args.size() == 1) answer_query(ctx, args[0]);
+void get_command(LinkContext& ctx, const std::vector<std::string>& program_args) {
+    const std::vector<std::string> args = take_long_options(ctx, program_args);
+    answer_query(ctx, args);
 
     int last_supplied = acquire_fields(ctx, args);
     const std::string (&fields)[FIELD_COUNT] = ctx.command.command_field;
@@ -60,6 +63,7 @@ void get_command(LinkContext& ctx, const std::vector<std::string>& args) {
         prompt_missing_fields(ctx, last_supplied);
         set_parameters(ctx, fields[FIELD_PARAMETERS].c_str());
     }
+    answer_query(ctx, {});
 
     set_rel_files(ctx, fields[FIELD_REL_FILES].c_str());
     set_lib_files(ctx, fields[FIELD_LIBRARIES].c_str());

@@ -1,5 +1,7 @@
 #include "command/parameters.h"
 
+#include "command/long_options.h"
+
 #include <string>
 #include <string_view>
 
@@ -111,6 +113,10 @@ void set_parameters(LinkContext& ctx, const char* field) {
         const char* start = p;
         while (*p != '\0' && !is_field_space(*p)) ++p;
         std::string_view token(start, std::size_t(p - start));
+        if (is_long_option(token)) {
+            apply_long_option(ctx, token);
+            continue;
+        }
         if (token[0] != '-') invalid_parameter(token);
         if (apply_option(ctx, token) != token.size() - 1) invalid_parameter(token);
     }

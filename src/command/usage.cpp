@@ -28,6 +28,11 @@ const char* const USAGE_TEXT =
     "    -Odir   output directory             -Fname  output base name\n"
     "    -DEBUG  trace the object readers\n"
     "\n"
+    "Long options (anywhere on the command line up to a lone \"--\", or among the command\n"
+    "parameters; a VALUE is taken as typed and ends at a blank):\n"
+    "  --help                 this text\n"
+    "  --version              the title line on standard output\n"
+    "\n"
     "Exit status: 0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
     "4 internal errors.\n";
 

@@ -28,7 +28,11 @@ TEST(Driver, QueriesAndTheBanner) {
         {{"--version"}, "", 0, TITLE, ""},
         {{"-v"}, "\n\n\n", 2, "ERROR NO.0: -V.ROV File not found\n",
          BANNER + prompts + "now processing pass 1\n\a"},
-        {{"--help", "x"}, "", 2, "ERROR NO.1: Invalid command input\n", BANNER + prompts + "\a"},
+        // Long options stand anywhere; after a lone "--" every word is ordinary.
+        {{"x", "--version"}, "", 0, TITLE, ""},
+        {{"-V", "--", "--version"}, "", 2, "ERROR NO.1: Invalid command input\n", BANNER + prompts + "\a"},
+        {{"-V", "--bogus"}, "", 2, "ERROR NO.4: Invalid parameter input \"--bogus\"\n", "\a"},
+        {{"x,,,-M --version=2"}, "", 2, "ERROR NO.4: Invalid parameter input \"--version=2\"\n", "\a"},
         {{"-V", "x,,,-Q"}, "", 2, "ERROR NO.4: Invalid parameter input \"-Q\"\n", "\a"},
         {{",,,-M"}, "", 2, e5, BANNER + "\a"},
         {{",,,-M -."}, "", 2, e5, "\a"},
@@ -56,6 +60,11 @@ TEST(Driver, HelpPrintsTheUsageOnStandardOutput) {
                              "4 internal errors."}) {
         EXPECT_NE(run.out.find(text), std::string::npos) << text;
     }
+    // Among the command parameters, --help answers once the fields are read.
+    RunResult in_field = run_orvlink(dir.path(), {"x,,,-M --help"});
+    EXPECT_EQ(in_field.status, 0);
+    EXPECT_EQ(in_field.out, run.out);
+    EXPECT_EQ(in_field.err, BANNER);
 }
 
 }  // namespace

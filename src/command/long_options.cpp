@@ -1,0 +1,64 @@
+#include "command/long_options.h"
+
+#include "driver/diagnostics.h"
+#include "driver/link_context.h"
+
+namespace orv {
+namespace {
+
+enum class Value { NONE, REQUIRED };
+
+// One long option: its name without the dashes, whether it takes "=VALUE",
+// and what it sets. `value` is the text after "=", as typed.
+struct LongOption {
+    std::string_view name;
+    Value value;
+    void (*apply)(LinkContext& ctx, std::string_view value);
+};
+
+const LongOption LONG_OPTIONS[] = {
+    {"help", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_help = 1; }},
+    {"version", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_version = 1; }},
+};
+
+const LongOption* find_long_option(std::string_view name) {
+    for (const LongOption& option : LONG_OPTIONS) {
+        if (option.name == name) return &option;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool is_long_option(std::string_view word) { return word.size() > 2 && word.substr(0, 2) == "--"; }
+
+void apply_long_option(LinkContext& ctx, std::string_view word) {
+    std::string_view body = word.substr(2);
+    std::size_t equals = body.find('=');
+    std::string_view name = body.substr(0, equals);
+    const LongOption* option = find_long_option(name);
+    if (option == nullptr) error_exit(ERR_INVALID_PARAMETER, word);
+    const bool has_value = equals != std::string_view::npos;
+    std::string_view value = has_value ? body.substr(equals + 1) : std::string_view{};
+    if (has_value != (option->value == Value::REQUIRED)) error_exit(ERR_INVALID_PARAMETER, word);
+    if (option->value == Value::REQUIRED && value.empty()) error_exit(ERR_INVALID_PARAMETER, word);
+    option->apply(ctx, value);
+}
+
+std::vector<std::string> take_long_options(LinkContext& ctx, const std::vector<std::string>& args) {
+    std::vector<std::string> ordinary;
+    ordinary.reserve(args.size());
+    bool options_end = false;
+    for (const std::string& arg : args) {
+        if (!options_end && arg == "--") {
+            options_end = true;
+        } else if (!options_end && is_long_option(arg)) {
+            apply_long_option(ctx, arg);
+        } else {
+            ordinary.push_back(arg);
+        }
+    }
+    return ordinary;
+}
+
+}  // namespace orv
