@@ -111,16 +111,20 @@ const char* index_name_save(LinkContext& ctx, std::string_view name) {
 // Looking each of the module's names up answers the same question as
 // walking every undefined name of the link, at a cost that depends only on
 // the size of the module's index.
-bool module_needed(const LinkContext& ctx) {
+const SymbolEntry* module_needed(const LinkContext& ctx) {
     for (const auto& [name, entry] : ctx.library.index_root.entries()) {
         const SymbolEntry* global = ctx.symbols.find_symbol(name);
-        if (global != nullptr && global->state == SYM_UNDEFINED) return true;
+        if (global != nullptr && global->state == SYM_UNDEFINED) return global;
     }
-    return false;
+    return nullptr;
 }
 
 void enter_index(LinkContext& ctx) {
-    for (const auto& [name, entry] : ctx.library.index_root.entries()) ctx.symbols.enter_symbol(entry);
+    for (const auto& [name, entry] : ctx.library.index_root.entries()) {
+        SymbolEntry definition = entry;
+        definition.member_name = ctx.reader.current_member;
+        ctx.symbols.enter_symbol(definition);
+    }
 }
 
 }  // namespace orv

@@ -46,22 +46,27 @@ void skip_forward(LinkContext& ctx, BinaryInput& file, uint64_t distance) {
 // leave the link failed without a line naming it. It is reported like any
 // other multiple definition: the entry, with both definers, goes into the
 // global table.
-void enter_index_duplicates(LinkContext& ctx) {
+void enter_index_duplicates(LinkContext& ctx, std::string_view module_name) {
     for (const auto& [name, entry] : ctx.library.index_root.entries()) {
         if (entry.state != SYM_MULTIPLE) continue;
         SymbolEntry kept = entry;
         kept.name = ctx.str_save(name);
+        kept.member_name = ctx.str_save(module_name);
         ctx.symbols.enter_symbol(kept);
     }
 }
 
 // Takes the module whose index has just been read into the link: its names,
 // units and external references, and the record pass 2 finds it by.
-void take_module(LinkContext& ctx, BinaryInput& file, const char* name) {
+void take_module(LinkContext& ctx, BinaryInput& file, const char* name, const SymbolEntry& needed) {
     LibraryState& library = ctx.library;
     ReaderState& reader = ctx.reader;
     ctx.pass1.member_added = 1;
     reader.current_member = name;
+    // Entering the index defines the needed name; keep who referred to it.
+    const char* needed_name = needed.name;
+    const char* needed_by_file = needed.file_name;
+    const char* needed_by_member = needed.member_name;
 
     enter_index(ctx);
     // The global entries now point into the index's names.
@@ -88,7 +93,8 @@ void take_module(LinkContext& ctx, BinaryInput& file, const char* name) {
     library.lib_modules.push_back(LibModule{name, ctx.pass1.library_index, library.module_no,
                                             int32_t(image_offset), int32_t(reloc_offset),
                                             int32_t(code_offset), reader.unit_base,
-                                            ctx.sections.unit_count - 1});
+                                            ctx.sections.unit_count - 1, needed_name, needed_by_file,
+                                            needed_by_member});
     library.loaded.emplace(ctx.pass1.library_index, library.module_no);
 }
 
@@ -135,8 +141,11 @@ void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
     ctx.reader.max_label_unit = -1;
     red_l_pub(ctx, file);
 
-    if (!module_needed(ctx)) {
-        if (library.index_root.multiple_defined()) enter_index_duplicates(ctx);
+    const SymbolEntry* needed = module_needed(ctx);
+    if (needed == nullptr) {
+        if (library.index_root.multiple_defined()) {
+            enter_index_duplicates(ctx, std::string_view(name, std::size_t(length)));
+        }
         library.release_index();
         // The tag after the index records has been read already; skip_rest
         // counts from it, and a skip_rest of 0 points backwards.
@@ -144,7 +153,7 @@ void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
         skip_forward(ctx, file, uint64_t(skip_rest) - 1);
         return;
     }
-    take_module(ctx, file, ctx.str_save(std::string_view(name, std::size_t(length))));
+    take_module(ctx, file, ctx.str_save(std::string_view(name, std::size_t(length))), *needed);
 }
 
 bool module_loaded(const LinkContext& ctx) {

@@ -24,6 +24,12 @@ struct LibModule {
     int32_t code_offset;   // tag of its first contents record, 0 when none
     int32_t first_unit;
     int32_t last_unit;     // first_unit - 1 when it has no units
+    // Why it was taken in: the undefined name it defines first in name order,
+    // and the module that first referred to that name (file, and library
+    // module when the referrer is one).
+    const char* needed_name = nullptr;
+    const char* needed_by_file = nullptr;
+    const char* needed_by_member = nullptr;
 };
 
 struct LibraryState {
@@ -79,8 +85,9 @@ void red_l_pub(LinkContext& ctx, BinaryInput& file);
 // True when the module entry being read was taken in by an earlier cycle.
 bool module_loaded(const LinkContext& ctx);
 
-// True when the module's index defines a name that is still undefined.
-bool module_needed(const LinkContext& ctx);
+// The first global entry, in name order, that is still undefined and that the
+// module's index defines; null when the module is not needed.
+const SymbolEntry* module_needed(const LinkContext& ctx);
 
 // Moves the index's definitions into the global table in ascending order.
 void enter_index(LinkContext& ctx);

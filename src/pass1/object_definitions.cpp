@@ -45,6 +45,7 @@ SymbolEntry definition_of_kind(const LinkContext& ctx, SymKind kind) {
     entry.state = SYM_DEFINED;
     entry.kind = kind;
     entry.file_name = ctx.reader.current_file;
+    entry.member_name = ctx.reader.current_member;
     return entry;
 }
 
@@ -144,6 +145,7 @@ void red_r_ext(LinkContext& ctx, BinaryInput& file) {
     SymbolEntry entry;
     entry.state = SYM_UNDEFINED;
     entry.file_name = ctx.reader.current_file;
+    entry.member_name = ctx.reader.current_member;
     char name[NAME_LIMIT + 1];
     // References always go to the global table, also while a library
     // module's index is being built.

@@ -11,6 +11,7 @@ void SymbolTable::enter_symbol(const SymbolEntry& incoming) {
         SymbolEntry entry;
         entry.name = incoming.name;
         entry.file_name = incoming.file_name;
+        entry.member_name = incoming.member_name;
         entry.state = incoming.state;
         if (incoming.state != SYM_UNDEFINED) {
             entry.unit_no = incoming.unit_no;
@@ -40,6 +41,7 @@ void SymbolTable::enter_symbol(const SymbolEntry& incoming) {
     case SYM_UNDEFINED:
         if (definition) {
             entry.file_name = incoming.file_name;
+            entry.member_name = incoming.member_name;
             entry.unit_no = incoming.unit_no;
             entry.value = incoming.value;
             entry.state = incoming.state;

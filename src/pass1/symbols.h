@@ -14,6 +14,7 @@ enum SymKind : uint8_t { SYM_LABEL = 0, SYM_SYMBOL = 1, SYM_BIT = 2 };
 struct SymbolEntry {
     const char* name = nullptr;
     const char* file_name = nullptr;   // definer, or first referrer while undefined
+    const char* member_name = nullptr; // library module within file_name, or null
     const char* other_file = nullptr;  // second definer of a multiply defined name
     int32_t unit_no = 0;               // labels: global unit number
     int32_t bit_no = 0;                // bit symbols: 0 to 7

@@ -64,6 +64,15 @@ TEST(LibrarySelection, SearchCyclesTakeEachModuleOnceWhenItIsNeeded) {
     EXPECT_EQ(h.taken(), (Names{"B:1:1", "C:2:1", "A:0:0", "D:0:1"}));
     EXPECT_EQ(h.ctx.sections.unit_count, 5);
     EXPECT_EQ(h.out.text(), PASS1_START);
+
+    // Each module records the name that brought it in and who needed that name.
+    Names why;
+    for (const LibModule& m : h.ctx.library.lib_modules) {
+        why.push_back(std::string(m.name) + " for " + m.needed_name + " of " + m.needed_by_file +
+                      (m.needed_by_member != nullptr ? std::string("(") + m.needed_by_member + ")" : ""));
+    }
+    EXPECT_EQ(why, (Names{"B for b of MAIN.ROV", "C for c of TWO.LIB(B)", "A for a of TWO.LIB(B)",
+                          "D for d of TWO.LIB(B)"}));
 }
 
 TEST(LibrarySelection, LibrariesAfterTheOneThatResolvesTheLastNameAreNotOpened) {
