@@ -1,10 +1,14 @@
 #include "driver/diagnostics.h"
 
+#include <cctype>
 #include <cstdio>
+
+#include "platform/heap_reserve.h"
 
 namespace orv {
 namespace {
 
+// Numbers without a text are not in use.
 const char* const CATALOGUE[ERROR_COUNT] = {
     "%s File not found\n",
     "Invalid command input\n",
@@ -37,12 +41,51 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Section \"%s\" information is out of range.\n",
     "Bit value is out of range.\n             SECTION=%s ADDRESS=%04lX OFFSET=%04lX\n",
     "Extend area requires command option \"-BANK\".\n",
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    "Write error on %s\n",
 };
+
+// Prints a catalogue text with its arguments. Every name ("%s") goes
+// through print_name; the only other conversions are addresses such as
+// "%04lX", given as unsigned long. Nothing here allocates, so that running
+// out of memory can still be reported.
+void print_message(std::FILE* stream, const char* text, va_list args) {
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p != '%') {
+            std::fputc(*p, stream);
+        } else if (p[1] == 's') {
+            print_name(stream, va_arg(args, const char*));
+            ++p;
+        } else {
+            char spec[8] = {'%'};
+            std::size_t n = 1;
+            while (n < 5 && (std::isdigit(static_cast<unsigned char>(p[1])) || p[1] == 'l')) spec[n++] = *++p;
+            spec[n] = *++p;
+            if (*p == '\0') break;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+            std::fprintf(stream, spec, va_arg(args, unsigned long));
+#pragma GCC diagnostic pop
+        }
+    }
+}
+
+void print_catalogue(std::FILE* stream, int number, ...) {
+    va_list args;
+    va_start(args, number);
+    print_message(stream, error_text(number), args);
+    va_end(args);
+}
 
 }  // namespace
 
 const char* error_text(int number) {
-    return number >= 0 && number < ERROR_COUNT ? CATALOGUE[number] : "";
+    const char* text = number >= 0 && number < ERROR_COUNT ? CATALOGUE[number] : nullptr;
+    return text != nullptr ? text : "";
 }
 
 int exit_status_of(int number) {
@@ -57,6 +100,7 @@ int exit_status_of(int number) {
     case ERR_CANT_CREATE:
     case ERR_SEEK:
     case ERR_DISK_FULL:
+    case ERR_CONSOLE_WRITE:
         return 3;
     case ERR_INTERNAL:
         return 4;
@@ -66,6 +110,8 @@ int exit_status_of(int number) {
 }
 
 void error_exit(int number, std::string_view argument) {
+    // The reserve goes back to the heap, so that the error can be thrown.
+    if (number == ERR_OUT_OF_HEAP) release_heap_reserve();
     throw LinkError(number, std::string(argument));
 }
 
@@ -79,11 +125,7 @@ int report_fatal(const Console& console, const LinkError& error) {
         return error.silent_status();
     }
     std::fprintf(console.out, "ERROR NO.%d: ", error.number());
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-#pragma GCC diagnostic ignored "-Wformat-security"
-    std::fprintf(console.out, error_text(error.number()), error.argument().c_str());
-#pragma GCC diagnostic pop
+    print_catalogue(console.out, error.number(), error.argument().c_str());
     std::fflush(console.out);
     std::fprintf(console.err, "%c", 7);
     std::fflush(console.err);
@@ -94,11 +136,57 @@ void report_listed(const Console& console, int number, ...) {
     std::fprintf(console.out, "ERROR NO.%d: ", number);
     va_list args;
     va_start(args, number);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    std::vfprintf(console.out, error_text(number), args);
-#pragma GCC diagnostic pop
+    print_message(console.out, error_text(number), args);
     va_end(args);
+}
+
+void report_listed_more(const Console& console, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    print_message(console.out, format, args);
+    va_end(args);
+}
+
+void print_name(std::FILE* stream, const char* name) {
+    if (name == nullptr) name = "(null)";
+    for (const char* p = name; *p != '\0'; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == 0x7F) {
+            std::fprintf(stream, "\\x%02X", unsigned(c));
+        } else {
+            std::fputc(c, stream);
+        }
+    }
+}
+
+namespace {
+
+// Flushes a console stream; false when any of its output was lost.
+bool flushed(std::FILE* stream) {
+    bool written = std::fflush(stream) == 0;
+    return written && std::ferror(stream) == 0;
+}
+
+}  // namespace
+
+int settle_console(const Console& console, int status) {
+    const bool out_written = flushed(console.out);
+    const bool err_written = flushed(console.err);
+    if (out_written && err_written) return status;
+    // The message goes where it can still be read: standard error for a
+    // lost standard output (with the bell, as every fatal error), standard
+    // output for a lost standard error.
+    if (!out_written && err_written) {
+        std::fprintf(console.err, "ERROR NO.%d: ", ERR_CONSOLE_WRITE);
+        print_catalogue(console.err, ERR_CONSOLE_WRITE, "standard output");
+        std::fprintf(console.err, "%c", 7);
+        std::fflush(console.err);
+    } else if (out_written) {
+        std::fprintf(console.out, "ERROR NO.%d: ", ERR_CONSOLE_WRITE);
+        print_catalogue(console.out, ERR_CONSOLE_WRITE, "standard error");
+        std::fflush(console.out);
+    }
+    return status == 0 ? exit_status_of(ERR_CONSOLE_WRITE) : status;
 }
 
 }  // namespace orv

@@ -41,9 +41,10 @@ enum ErrorNo : int {
     ERR_SECTION_INFO_RANGE = 28,
     ERR_BIT_RANGE = 29,
     ERR_EXTEND_AREA = 30,
+    ERR_CONSOLE_WRITE = 36,
 };
 
-constexpr int ERROR_COUNT = 31;
+constexpr int ERROR_COUNT = 37;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);
@@ -89,5 +90,18 @@ int report_fatal(const Console& console, const LinkError& error);
 // Prints "ERROR NO.%d: " and the catalogue text formatted with the given
 // arguments, for the findings that do not stop the link.
 void report_listed(const Console& console, int number, ...);
+
+// Prints more of the message just listed: `format` with its arguments.
+void report_listed_more(const Console& console, const char* format, ...);
+
+// Every message shows a name's bytes below 0x20, and 0x7F, as \xHH: a name
+// from a damaged file must not reach the terminal as control sequences.
+void print_name(std::FILE* stream, const char* name);
+
+// Ends a run that would return `status`: flushes the console streams, and
+// when either could not be written, says so on the other one (error 36) and
+// turns a successful status into that error's. A failed status is kept: it
+// still tells what went wrong, as the lost messages would have.
+int settle_console(const Console& console, int status);
 
 }  // namespace orv

@@ -1,11 +1,15 @@
-#include <string>
-#include <vector>
-
+#include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "driver/run_link.h"
+#include "platform/heap_reserve.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    // No file of the run may take the descriptor of a closed console stream.
+    if (!orv::fill_closed_standard_descriptors()) return orv::exit_status_of(orv::ERR_CONSOLE_WRITE);
     orv::LinkContext ctx;
-    return orv::run_link(ctx, args);
+    // Without the reserve a later shortage could not even be reported.
+    if (!orv::take_heap_reserve()) {
+        return orv::report_fatal(ctx.console, orv::LinkError(orv::ERR_OUT_OF_HEAP, {}));
+    }
+    return orv::run_link(ctx, argc, argv);
 }

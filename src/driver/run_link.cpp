@@ -10,27 +10,50 @@
 #include "placement/placement.h"
 
 namespace orv {
+namespace {
+
+void link_phases(LinkContext& ctx, const std::vector<std::string>& args) {
+    // Start-up: the pools and the address limit.
+    init_linker(ctx);
+    // Command input: fields, banner, options, file lists, section information, output names.
+    get_command(ctx, args);
+    // Pass 1: modules' sections and names, library modules until every name is defined.
+    pass1(ctx);
+    // Placement: addresses of every section and unit; the output files are created.
+    allocate_sections(ctx);
+    // Pass 2: contents relocated and streamed into the HEX file.
+    pass2(ctx);
+    // Finish: totals, map and symbol files, exit status of the findings.
+    finish(ctx);
+}
+
+// Runs `run` with every fatal error reported here. Every allocation of a
+// run happens inside; the handlers themselves allocate nothing, so running
+// out of memory is reported as error 2 like any other fatal error.
+template <typename Run>
+int run_reporting(LinkContext& ctx, Run&& run) {
+    int status = 0;
+    try {
+        run();
+    } catch (const LinkError& error) {
+        status = report_fatal(ctx.console, error);
+    } catch (const std::bad_alloc&) {
+        status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
+    }
+    return settle_console(ctx.console, status);
+}
+
+}  // namespace
 
 int run_link(LinkContext& ctx, const std::vector<std::string>& args) {
-    try {
-        // Start-up: the pools and the address limit.
-        init_linker(ctx);
-        // Command input: fields, banner, options, file lists, section information, output names.
-        get_command(ctx, args);
-        // Pass 1: modules' sections and names, library modules until every name is defined.
-        pass1(ctx);
-        // Placement: addresses of every section and unit; the output files are created.
-        allocate_sections(ctx);
-        // Pass 2: contents relocated and streamed into the HEX file.
-        pass2(ctx);
-        // Finish: totals, map and symbol files, exit status of the findings.
-        finish(ctx);
-        return 0;
-    } catch (const LinkError& error) {
-        return report_fatal(ctx.console, error);
-    } catch (const std::bad_alloc&) {
-        return report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
-    }
+    return run_reporting(ctx, [&] { link_phases(ctx, args); });
+}
+
+int run_link(LinkContext& ctx, int argc, char** argv) {
+    return run_reporting(ctx, [&] {
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        link_phases(ctx, args);
+    });
 }
 
 }  // namespace orv

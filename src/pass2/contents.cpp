@@ -61,6 +61,16 @@ bool fetch_for_current_unit(LinkContext& ctx, BinaryInput* reloc_stream) {
            ctx.pass2.rel_unit == ctx.pass2.current_unit;
 }
 
+// How many bytes a block starting at `start` may hold before it leaves its
+// unit: placement gave the unit `size` bytes from its address, and the next
+// unit, or the end of the address range, may follow right after them.
+uint32_t room_in_unit(const Unit& unit, int32_t start) {
+    uint32_t unit_start = uint32_t(unit.address);
+    uint32_t offset = uint32_t(start) - unit_start;
+    if (uint32_t(start) < unit_start || offset > uint32_t(unit.size)) return 0;
+    return uint32_t(unit.size) - offset;
+}
+
 // One data block: the bytes go out in address order, each relocated field
 // patched as its address comes.
 void process_block(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* reloc_stream,
@@ -70,24 +80,30 @@ void process_block(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* relo
     const Unit* unit = ctx.sections.unit_table[std::size_t(rel.current_unit)];
     // The bytes of a relocatable unit start at its placed address.
     if (unit->abs == 0) start = unit->address;
+    const uint32_t room = room_in_unit(*unit, start);
     hex_start(ctx, start);
     bool patch_here = fetch_for_current_unit(ctx, reloc_stream);
 
     uint32_t data_bytes = length - BLOCK_ADDRESS_BYTES;
     uint32_t i = 0;
     while (i < data_bytes) {
-        if (patch_here && ctx.output.hex.out_address == rel.rel_address) {
-            // A field reaching past its block would take the next block's
-            // length bytes as placeholders.
-            if (uint32_t(rel.rel_size) > data_bytes - i) internal_error("26.2");
+        const bool patch = patch_here && ctx.output.hex.out_address == rel.rel_address;
+        const uint32_t count = patch ? uint32_t(rel.rel_size) : 1u;
+        // A field reaching past its block would take the next block's
+        // length bytes as placeholders.
+        if (patch && count > data_bytes - i) internal_error("26.2");
+        // Bytes past the unit's size would land on the next unit, or wrap
+        // round past the top of the address range, while the map still
+        // shows the declared size.
+        if (count > room - i) internal_error("26.4");
+        if (patch) {
             patch_field(ctx, code_stream);
-            i += uint32_t(rel.rel_size);
             rel.rel_pending = 0;
             patch_here = fetch_for_current_unit(ctx, reloc_stream);
         } else {
             hex_put_byte(ctx, int(red_number(code_stream, 1)));
-            i += 1;
         }
+        i += count;
     }
     if (ctx.output.hex.record_count != 0) hex_flush(ctx);
 }

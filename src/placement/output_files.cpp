@@ -5,6 +5,7 @@
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "placement/output_names.h"
+#include "platform/host_files.h"
 
 namespace orv {
 namespace {
@@ -12,7 +13,10 @@ namespace {
 // A built file name, with its terminator, fits in this many bytes.
 constexpr std::size_t FILE_NAME_SIZE = 512;
 
+// An output name that leads to a directory, a named pipe or a device is
+// refused: writing there would block on the pipe or never make a file.
 std::unique_ptr<TextOutput> create_output(const std::string& name) {
+    if (names_non_regular_file(name)) error_exit(ERR_CANT_CREATE, name);
     std::unique_ptr<TextOutput> file = TextOutput::create(name);
     if (file == nullptr) error_exit(ERR_CANT_CREATE, name);
     return file;

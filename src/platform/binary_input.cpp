@@ -5,7 +5,7 @@
 namespace orv {
 
 std::unique_ptr<BinaryInput> BinaryInput::open(std::string_view linker_name) {
-    std::FILE* file = open_host_file(linker_name, "rb");
+    std::FILE* file = open_input_file(linker_name);
     if (file == nullptr) return nullptr;
     return std::unique_ptr<BinaryInput>(new BinaryInput(file));
 }

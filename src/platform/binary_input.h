@@ -12,7 +12,8 @@ class BinaryInput {
 public:
     static constexpr int END = -1;
 
-    // The file named by the linker, or null when it cannot be opened.
+    // The file named by the linker, or null when it cannot be opened or is
+    // not a regular file.
     static std::unique_ptr<BinaryInput> open(std::string_view linker_name);
 
     ~BinaryInput();

@@ -11,4 +11,10 @@ struct Console {
     std::FILE* err = stderr;
 };
 
+// Opens /dev/null onto each of the descriptors 0 to 2 that is closed when
+// the process starts. Otherwise the first file the run opens would take a
+// console stream's descriptor, and console text would be written into it.
+// False when one is closed and /dev/null cannot be opened.
+bool fill_closed_standard_descriptors();
+
 }  // namespace orv

@@ -1,8 +1,10 @@
 #include "platform/host_files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string_view>
 #include <vector>
@@ -81,6 +83,31 @@ std::FILE* open_host_file(std::string_view linker_name, const char* mode) {
         return nullptr;
     }
     return file;
+}
+
+std::FILE* open_input_file(std::string_view linker_name) {
+    const std::string path = host_path(linker_name);
+    // Looked at before opening, so that no device is opened at all; then
+    // again on the descriptor, in case the name changed in between. Opening
+    // without waiting keeps a named pipe from blocking until a writer comes.
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) ::close(fd);
+    return file;
+}
+
+bool names_non_regular_file(std::string_view linker_name) {
+    struct stat info;
+    return ::stat(host_path(linker_name).c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
 }  // namespace orv

@@ -21,6 +21,16 @@ std::string host_path(std::string_view linker_name);
 // opened or is a directory.
 std::FILE* open_host_file(std::string_view linker_name, const char* mode);
 
+// Opens an object or library for reading in binary. Null unless the name
+// leads to a regular file: a directory, a named pipe or a device is refused
+// at once, so that a pipe with no writer cannot hold the link up.
+std::FILE* open_input_file(std::string_view linker_name);
+
+// True when the name leads to something other than a regular file (a
+// directory, a named pipe, a device), which an output must never replace or
+// write into. A name that leads nowhere yet is free for a new file.
+bool names_non_regular_file(std::string_view linker_name);
+
 // True for the characters that separate directories in a linker name.
 inline bool is_dir_separator(char c) { return c == '\\' || c == '/'; }
 

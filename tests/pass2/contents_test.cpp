@@ -124,6 +124,9 @@ TEST(Contents, MalformedContentsAndRelocationStopAtTheirOwnPoint) {
              .contents(0, two).contents(1, two).end()},
         {"26.3", "relocation for a unit without contents",
          ObjectWriter().relocation(0, {one(0, 1)}).relocation(1, {one(0, 2)}).contents(0, two).end()},
+        {"26.4", "contents past the unit's size", ObjectWriter().contents(0, {{0, Bytes(17, 0)}}).end()},
+        {"26.4", "relocated field past the unit's size",
+         ObjectWriter().relocation(0, {{0x0F, REL_ADDRESS, 2, e(k(1))}}).contents(0, {{0, Bytes(17, 0)}}).end()},
         {"9", "file ending inside a data block",
          ObjectWriter().tag(0xF8).n2(0).n4(0x7FFFFFFF).n3(0).n1(1).n1(2)},
         {"9", "file ending inside a patched field",
@@ -157,6 +160,37 @@ TEST(Contents, MalformedContentsAndRelocationStopAtTheirOwnPoint) {
         });
         EXPECT_EQ(status, 4);
         EXPECT_EQ(h.out.text(), internal_error_text(c.point));
+    }
+}
+
+// A block's bytes stay inside their unit: those that would reach past it
+// (onto the next unit, or round past the top of the address range) stop the
+// link at point 26.4 before they are written, and so does a block of an
+// absolute unit that starts outside it. Whole records written before stay.
+TEST(Contents, BytesOutsideTheirUnitStopTheLinkBeforeTheyAreWritten) {
+    const struct {
+        const char* what;
+        int abs;
+        int32_t unit_address;
+        uint32_t block_address;
+        std::size_t count;
+        std::string hex;
+    } cases[] = {
+        {"relocatable unit overrun", 0, 0x3010, 0, 24, ":10301000" + std::string(32, 'A') + "10\r\n"},
+        {"relocatable unit at the top", 0, 0xFFF0, 0, 17, ":10FFF000" + std::string(32, 'A') + "61\r\n"},
+        {"absolute block running past the unit", 1, 0x3010, 0x3018, 9, ":08301800AAAAAAAAAAAAAAAA60\r\n"},
+        {"absolute block before the unit", 1, 0x3010, 0x300F, 1, ""},
+        {"absolute block after the unit", 1, 0x3010, 0x3020, 1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Pass2Harness h;
+        h.unit("P", c.unit_address, 0x10, c.abs);
+        h.unit("NEXT", c.unit_address + 0x10, 0x10);
+        h.module(0, 1);
+        EXPECT_EQ(h.process(ObjectWriter().contents(0, {{c.block_address, Bytes(c.count, 0xAA)}}).end()), 4);
+        EXPECT_EQ(h.out.text(), internal_error_text("26.4"));
+        EXPECT_EQ(h.hex_text(), c.hex);
     }
 }
 

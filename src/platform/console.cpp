@@ -1,0 +1,23 @@
+#include "platform/console.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace orv {
+
+bool fill_closed_standard_descriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor is taken, and every one below fd is open.
+        int null_fd = ::open("/dev/null", O_RDWR);
+        if (null_fd != fd) {
+            if (null_fd >= 0) ::close(null_fd);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace orv
