@@ -50,9 +50,9 @@ const char* const CATALOGUE[ERROR_COUNT] = {
 };
 
 // Prints a catalogue text with its arguments. Every name ("%s") goes
-// through print_name; the only other conversions are addresses such as
-// "%04lX", given as unsigned long. Nothing here allocates, so that running
-// out of memory can still be reported.
+// through print_name; any other conversion is a number, given as unsigned
+// long with "l" ("%04lX") and as int or unsigned without. Nothing here
+// allocates, so that running out of memory can still be reported.
 void print_message(std::FILE* stream, const char* text, va_list args) {
     for (const char* p = text; *p != '\0'; ++p) {
         if (*p != '%') {
@@ -60,6 +60,8 @@ void print_message(std::FILE* stream, const char* text, va_list args) {
         } else if (p[1] == 's') {
             print_name(stream, va_arg(args, const char*));
             ++p;
+        } else if (p[1] == '%') {
+            std::fputc(*++p, stream);
         } else {
             char spec[8] = {'%'};
             std::size_t n = 1;
@@ -68,7 +70,11 @@ void print_message(std::FILE* stream, const char* text, va_list args) {
             if (*p == '\0') break;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-            std::fprintf(stream, spec, va_arg(args, unsigned long));
+            if (spec[n - 1] == 'l') {
+                std::fprintf(stream, spec, va_arg(args, unsigned long));
+            } else {
+                std::fprintf(stream, spec, va_arg(args, unsigned));
+            }
 #pragma GCC diagnostic pop
         }
     }

@@ -21,12 +21,14 @@ TEST(Diagnostics, ControlBytesOfNamesAreShownAsHexEscapes) {
     report_listed(console, ERR_LOCATION_OVERLAP, "S\t", 0xABCDUL, "L.LIB");
     report_listed_more(console, "( %s )\n", "MOD\x7F");
     report_listed(console, ERR_VALUE_RANGE, " !~", 0x12UL, 0x3UL);
+    report_listed_more(console, "%u%% %d\n", 7u, -1);
     EXPECT_EQ(out.text(),
               "ERROR NO.0: a\\x1B[2Jb\\x7F\\x0A.ROV File not found\n"
               "ERROR NO.9: Unresolved label \"l\\x01\\x1F\" in OBJ\\M\xC3\xA9.ROV\n"
               "ERROR NO.11: Location overlap. SECTION=S\\x09 ADDRESS=ABCD in L.LIB ( MOD\\x7F )\n"
               "ERROR NO.17: Expression value is out of range.\n"
-              "             SECTION= !~ ADDRESS=0012 OFFSET=0003\n");
+              "             SECTION= !~ ADDRESS=0012 OFFSET=0003\n"
+              "7% -1\n");
     EXPECT_EQ(err.text(), "\a");
 
     // A garbled request list of a damaged object, and a command word.
