@@ -84,6 +84,7 @@ int report_fatal(const Console& console, const LinkError& error) {
 #pragma GCC diagnostic ignored "-Wformat-security"
     std::fprintf(console.out, error_text(error.number()), error.argument().c_str());
 #pragma GCC diagnostic pop
+    for (const std::string& line : error.details()) print_detail(console, line);
     std::fflush(console.out);
     std::fprintf(console.err, "%c", 7);
     std::fflush(console.err);
@@ -99,6 +100,11 @@ void report_listed(const Console& console, int number, ...) {
     std::vfprintf(console.out, error_text(number), args);
 #pragma GCC diagnostic pop
     va_end(args);
+}
+
+void print_detail(const Console& console, std::string_view line) {
+    // The width of "ERROR NO.nn: ", so that the line stands under the message.
+    std::fprintf(console.out, "             %.*s\n", int(line.size()), line.data());
 }
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/console.h"
 
@@ -70,9 +71,14 @@ public:
     int silent_status() const { return silent_status_; }
     const char* what() const noexcept override { return "orvlink fatal error"; }
 
+    // Lines that --explain adds after the message: what and where.
+    void add_detail(std::string line) { details_.push_back(std::move(line)); }
+    const std::vector<std::string>& details() const { return details_; }
+
 private:
     int number_;
     std::string argument_;
+    std::vector<std::string> details_;
     int silent_status_ = 0;
 };
 
@@ -89,5 +95,9 @@ int report_fatal(const Console& console, const LinkError& error);
 // Prints "ERROR NO.%d: " and the catalogue text formatted with the given
 // arguments, for the findings that do not stop the link.
 void report_listed(const Console& console, int number, ...);
+
+// Prints one line that --explain adds after a message, indented as the
+// catalogue's own second lines are.
+void print_detail(const Console& console, std::string_view line);
 
 }  // namespace orv

@@ -4,8 +4,10 @@
 
 #include "driver/banner.h"
 #include "driver/diagnostics.h"
+#include "driver/explain.h"
 #include "driver/link_context.h"
 #include "output/finish.h"
+#include "output/why_extract.h"
 #include "pass2/pass2.h"
 #include "placement/placement.h"
 
@@ -19,6 +21,8 @@ int run_link(LinkContext& ctx, const std::vector<std::string>& args) {
         get_command(ctx, args);
         // Pass 1: modules' sections and names, library modules until every name is defined.
         pass1(ctx);
+        // With --why-extract: why each library module was taken in.
+        write_why_extract(ctx);
         // Placement: addresses of every section and unit; the output files are created.
         allocate_sections(ctx);
         // Pass 2: contents relocated and streamed into the HEX file.
@@ -26,7 +30,8 @@ int run_link(LinkContext& ctx, const std::vector<std::string>& args) {
         // Finish: totals, map and symbol files, exit status of the findings.
         finish(ctx);
         return 0;
-    } catch (const LinkError& error) {
+    } catch (LinkError& error) {
+        explain_fatal(ctx, error);
         return report_fatal(ctx.console, error);
     } catch (const std::bad_alloc&) {
         return report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
