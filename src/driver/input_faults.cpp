@@ -135,11 +135,12 @@ InputInUse::~InputInUse() {
 
 std::optional<InputFault> locate_input_fault(const LinkContext& ctx, const LinkError& error) {
     const CheckText* check = check_of(error);
-    if (check == nullptr || !ctx.explain.stopped_input) return std::nullopt;
+    if (check == nullptr) return std::nullopt;
+    if (check->expected == nullptr) return InputFault{};  // no place in the input
+    if (!ctx.explain.stopped_input) return std::nullopt;
     const StoppedInput& stopped = *ctx.explain.stopped_input;
     InputFault fault;
     fault.file = stopped.file;
-    if (check->expected == nullptr) return fault;  // no place in the input
     // The handle that met the end of the file is the one that failed;
     // otherwise the one the check reads.
     InputPosition position = stopped.main;
