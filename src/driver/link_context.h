@@ -33,8 +33,8 @@ struct LinkContext {
     LibraryState library;
     Pass2State pass2;
     OutputState output;
-    ExplainState explain;                 // --explain
-    CrossReferences cross_references;     // --cref
+    ExplainState explain;               // --explain
+    CrossReferences cross_references;   // --cref
 
     // Set by findings that let the link go on; the finish turns it into status 1.
     int link_failed = 0;

@@ -180,7 +180,7 @@ int32_t evaluate_expression(LinkContext& ctx, BinaryInput& reloc_stream) {
     // The leading term is read in full, lookups and kind checks included;
     // only its value is dropped.
     red_term(ctx, reloc_stream);
-    begin_expression_names(ctx);
+    begin_expression_operands(ctx);
     int32_t value = red_term(ctx, reloc_stream);
     for (;;) {
         int op = reloc_stream.get();

@@ -95,7 +95,7 @@ const Section* cause_of(const LinkContext& ctx, int number) {
 
 }  // namespace
 
-void begin_expression_names(LinkContext& ctx) {
+void begin_expression_operands(LinkContext& ctx) {
     if (explaining(ctx)) ctx.explain.expression_operands.clear();
 }
 

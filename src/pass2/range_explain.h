@@ -11,7 +11,7 @@ struct SymbolEntry;
 
 // The expression's names and places in units are collected from its first
 // term on; the leading term's value is not used.
-void begin_expression_names(LinkContext& ctx);
+void begin_expression_operands(LinkContext& ctx);
 void note_expression_name(LinkContext& ctx, const SymbolEntry& entry);
 void note_expression_place(LinkContext& ctx, int32_t unit_no, uint32_t offset, int32_t address);
 
