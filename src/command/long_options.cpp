@@ -19,6 +19,10 @@ struct LongOption {
 const LongOption LONG_OPTIONS[] = {
     {"help", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_help = 1; }},
     {"version", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_version = 1; }},
+    {"why-extract", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view file) { ctx.options.why_extract = ctx.str_save(file); }},
+    {"cref", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.cref = 1; }},
+    {"explain", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.explain = 1; }},
 };
 
 const LongOption* find_long_option(std::string_view name) {

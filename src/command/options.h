@@ -22,6 +22,9 @@ struct Options {
     // command parameters field.
     int ask_help = 0;     // --help: the usage text instead of a link
     int ask_version = 0;  // --version: the title line instead of a link
+    const char* why_extract = nullptr;  // --why-extract=FILE: why each library module came in ("-": stdout)
+    int cref = 0;         // --cref: cross-reference table of the global names
+    int explain = 0;      // --explain: lines after each message that say what and where
 };
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "driver/diagnostics.h"
+#include "driver/explain.h"
 #include "driver/link_context.h"
 #include "driver/text_helpers.h"
 
@@ -19,6 +20,13 @@ const char* save_section_name(LinkContext& ctx, std::string_view name) {
         }
     }
     return ctx.str_save(name);
+}
+
+// The whole item that starts at `start`, for the message that rejects it.
+std::string_view item_at(const char* start) {
+    const char* end = start;
+    while (*end != '\0' && !is_field_space(*end)) ++end;
+    return std::string_view(start, std::size_t(end - start));
 }
 
 }  // namespace
@@ -38,8 +46,8 @@ void set_section_info(LinkContext& ctx, const char* field) {
         if (*p == '=') {
             const char* digits = ++p;
             uint32_t address = get_hex(&p);
-            if (p == digits) error_exit(ERR_INVALID_SECTION_INFO);
-            if (*p != '\0' && !is_field_space(*p)) error_exit(ERR_INVALID_SECTION_INFO);
+            if (p == digits) fail_section_item(ctx, item_at(start));
+            if (*p != '\0' && !is_field_space(*p)) fail_section_item(ctx, item_at(start));
             // Compared as the unsigned value typed, so that 80000000 is out of
             // range rather than a negative address.
             if (address > uint32_t(ctx.options.max_address)) {

@@ -32,6 +32,10 @@ const char* const USAGE_TEXT =
     "parameters; a VALUE is taken as typed and ends at a blank):\n"
     "  --help                 this text\n"
     "  --version              the title line on standard output\n"
+    "  --why-extract=FILE     why each library module was taken in (\"-\": standard output)\n"
+    "  --cref                 cross-reference table of the global names (in the map file,\n"
+    "                         or on standard output without one)\n"
+    "  --explain              lines after each message that say what and where\n"
     "\n"
     "Exit status: 0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
     "4 internal errors.\n";

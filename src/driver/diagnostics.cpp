@@ -132,6 +132,7 @@ int report_fatal(const Console& console, const LinkError& error) {
     }
     std::fprintf(console.out, "ERROR NO.%d: ", error.number());
     print_catalogue(console.out, error.number(), error.argument().c_str());
+    for (const std::string& line : error.details()) print_detail(console, line);
     std::fflush(console.out);
     std::fprintf(console.err, "%c", 7);
     std::fflush(console.err);
@@ -154,9 +155,12 @@ void report_listed_more(const Console& console, const char* format, ...) {
 }
 
 void print_name(std::FILE* stream, const char* name) {
-    if (name == nullptr) name = "(null)";
-    for (const char* p = name; *p != '\0'; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
+    print_name(stream, std::string_view(name != nullptr ? name : "(null)"));
+}
+
+void print_name(std::FILE* stream, std::string_view name) {
+    for (char byte : name) {
+        unsigned char c = static_cast<unsigned char>(byte);
         if (c < 0x20 || c == 0x7F) {
             std::fprintf(stream, "\\x%02X", unsigned(c));
         } else {
@@ -193,6 +197,13 @@ int settle_console(const Console& console, int status) {
         std::fflush(console.out);
     }
     return status == 0 ? exit_status_of(ERR_CONSOLE_WRITE) : status;
+}
+
+void print_detail(const Console& console, std::string_view line) {
+    // The width of "ERROR NO.nn: ", so that the line stands under the message.
+    std::fputs("             ", console.out);
+    print_name(console.out, line);
+    std::fputc('\n', console.out);
 }
 
 }  // namespace orv

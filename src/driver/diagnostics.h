@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/console.h"
 
@@ -71,9 +72,14 @@ public:
     int silent_status() const { return silent_status_; }
     const char* what() const noexcept override { return "orvlink fatal error"; }
 
+    // Lines that --explain adds after the message: what and where.
+    void add_detail(std::string line) { details_.push_back(std::move(line)); }
+    const std::vector<std::string>& details() const { return details_; }
+
 private:
     int number_;
     std::string argument_;
+    std::vector<std::string> details_;
     int silent_status_ = 0;
 };
 
@@ -97,11 +103,16 @@ void report_listed_more(const Console& console, const char* format, ...);
 // Every message shows a name's bytes below 0x20, and 0x7F, as \xHH: a name
 // from a damaged file must not reach the terminal as control sequences.
 void print_name(std::FILE* stream, const char* name);
+void print_name(std::FILE* stream, std::string_view name);
 
 // Ends a run that would return `status`: flushes the console streams, and
 // when either could not be written, says so on the other one (error 36) and
 // turns a successful status into that error's. A failed status is kept: it
 // still tells what went wrong, as the lost messages would have.
 int settle_console(const Console& console, int status);
+
+// Prints one line that --explain adds after a message, indented as the
+// catalogue's own second lines are.
+void print_detail(const Console& console, std::string_view line);
 
 }  // namespace orv

@@ -1,8 +1,10 @@
 #pragma once
 #include "command/command_input.h"
 #include "command/options.h"
+#include "driver/explain.h"
 #include "driver/pools.h"
 #include "library/library_reader.h"
+#include "output/cross_reference.h"
 #include "output/output_state.h"
 #include "pass1/object_reader.h"
 #include "pass1/pass1.h"
@@ -31,6 +33,8 @@ struct LinkContext {
     LibraryState library;
     Pass2State pass2;
     OutputState output;
+    ExplainState explain;               // --explain
+    CrossReferences cross_references;   // --cref
 
     // Set by findings that let the link go on; the finish turns it into status 1.
     int link_failed = 0;

@@ -4,8 +4,10 @@
 
 #include "driver/banner.h"
 #include "driver/diagnostics.h"
+#include "driver/explain.h"
 #include "driver/link_context.h"
 #include "output/finish.h"
+#include "output/why_extract.h"
 #include "pass2/pass2.h"
 #include "placement/placement.h"
 
@@ -19,6 +21,8 @@ void link_phases(LinkContext& ctx, const std::vector<std::string>& args) {
     get_command(ctx, args);
     // Pass 1: modules' sections and names, library modules until every name is defined.
     pass1(ctx);
+    // With --why-extract: why each library module was taken in.
+    write_why_extract(ctx);
     // Placement: addresses of every section and unit; the output files are created.
     allocate_sections(ctx);
     // Pass 2: contents relocated and streamed into the HEX file.
@@ -35,7 +39,13 @@ int run_reporting(LinkContext& ctx, Run&& run) {
     int status = 0;
     try {
         run();
-    } catch (const LinkError& error) {
+    } catch (LinkError& error) {
+        // The explanation is extra: without the memory for it, the message
+        // alone is reported.
+        try {
+            explain_fatal(ctx, error);
+        } catch (const std::bad_alloc&) {
+        }
         status = report_fatal(ctx.console, error);
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "driver/diagnostics.h"
+#include "driver/input_faults.h"
 #include "driver/link_context.h"
 #include "library/library_reader.h"
 #include "pass1/symbol_report.h"
@@ -60,7 +61,10 @@ std::unique_ptr<BinaryInput> open_library(LinkContext& ctx, const char*& name, i
 bool search_library(LinkContext& ctx, const char*& name, int& found, bool requested) {
     auto file = open_library(ctx, name, found, requested);
     ctx.reader.current_file = name;
-    read_library(ctx, *file);
+    {
+        InputInUse reading(ctx, name, *file);
+        read_library(ctx, *file);
+    }
     file.reset();
     if (ctx.symbols.has_unresolved()) return false;
     if (ctx.symbols.multiple_defined()) fail_with_symbol_errors(ctx);

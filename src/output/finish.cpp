@@ -4,6 +4,7 @@
 
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "output/cross_reference.h"
 #include "output/map_file.h"
 #include "output/symbol_file.h"
 
@@ -45,6 +46,8 @@ void finish(LinkContext& ctx) {
         }
     }
     print_totals(ctx, rom_total, ram_total);
+    // Without a map file the cross-reference table goes to the console.
+    if (ctx.options.cref && !ctx.options.opt_map) write_cross_reference(ctx, nullptr);
 
     TextOutput& hex = *ctx.output.hex_file;
     hex.print(":00000001FF\n");
@@ -54,6 +57,7 @@ void finish(LinkContext& ctx) {
     if (ctx.options.opt_map) {
         TextOutput& map = *ctx.output.map_file;
         write_map(ctx);
+        if (ctx.options.cref) write_cross_reference(ctx, &map);
         map.print("\nTOTAL ROM SIZE %ld (%lXH) BYTES\n", rom_total, static_cast<unsigned long>(rom_total));
         map.print("TOTAL RAM SIZE %ld (%lXH) BYTES\n", ram_total, static_cast<unsigned long>(ram_total));
         map.print("%c", END_OF_FILE);

@@ -2,6 +2,7 @@
 
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "output/cross_reference.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
 #include "placement/sections.h"
@@ -153,6 +154,7 @@ void red_r_ext(LinkContext& ctx, BinaryInput& file) {
     while ((length = red_string(file, name)) != 0) {
         entry.name = global_name(ctx, view(name, length));
         ctx.symbols.enter_symbol(entry);
+        record_reference(ctx, entry.name);
     }
     ctx.reader.next_tag = file.get();
 }

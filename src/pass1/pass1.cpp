@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "driver/diagnostics.h"
+#include "driver/input_faults.h"
 #include "driver/link_context.h"
 #include "library/library_search.h"
 #include "pass1/object_reader.h"
@@ -44,6 +45,7 @@ void pass1_init(LinkContext& ctx) {
 void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, std::size_t i) {
     auto file = BinaryInput::open(name);
     if (!file) error_exit(ERR_FILE_NOT_FOUND, name);
+    InputInUse reading(ctx, name, *file);
     ReaderState& reader = ctx.reader;
     reader.current_file = name;
     reader.unit_base = ctx.sections.unit_count;
@@ -74,6 +76,11 @@ void read_requested_files(LinkContext& ctx) {
 }
 
 }  // namespace
+
+void read_listed_files(LinkContext& ctx) {
+    size_table(ctx.pass1.rel, ctx.command.rel_file_names.size());
+    read_rel_files(ctx);
+}
 
 void pass1(LinkContext& ctx) {
     pass1_init(ctx);

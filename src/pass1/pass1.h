@@ -28,4 +28,8 @@ struct Pass1State {
 // or are defined twice.
 void pass1(LinkContext& ctx);
 
+// The first step of pass 1 on its own: the pass-1 part of every listed
+// relocatable file, and where pass 2 resumes reading each.
+void read_listed_files(LinkContext& ctx);
+
 }  // namespace orv

@@ -1,7 +1,9 @@
 #include "pass1/symbol_report.h"
 
 #include "driver/diagnostics.h"
+#include "driver/explain.h"
 #include "driver/link_context.h"
+#include "output/why_extract.h"
 
 namespace orv {
 
@@ -9,14 +11,18 @@ void report_symbol_errors(LinkContext& ctx) {
     for (const auto& [name, entry] : ctx.symbols.entries()) {
         if (entry.state == SYM_UNDEFINED) {
             report_listed(ctx.console, ERR_UNRESOLVED, entry.name, entry.file_name);
+            explain_unresolved(ctx, entry);
         } else if (entry.state == SYM_MULTIPLE) {
             report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry.name, entry.file_name, entry.other_file);
+            explain_multiple_definition(ctx, entry);
         }
     }
 }
 
 void fail_with_symbol_errors(LinkContext& ctx) {
     report_symbol_errors(ctx);
+    // The modules taken in before the search gave up explain the report too.
+    write_why_extract(ctx);
     throw LinkError::silent_exit(1);
 }
 

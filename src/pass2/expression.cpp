@@ -2,6 +2,7 @@
 
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "pass2/range_explain.h"
 #include "pass2/relocation.h"
 
 namespace orv {
@@ -59,6 +60,7 @@ void report_type_mismatch(LinkContext& ctx, const char* name) {
 int32_t name_value(LinkContext& ctx, const char* name) {
     const SymbolEntry* entry = ctx.symbols.find_symbol(name);
     if (entry == nullptr) internal_error("31");
+    note_expression_name(ctx, *entry);
     bool is_bit = entry->kind == SYM_BIT;
     switch (ctx.pass2.rel_type) {
     case REL_ZERO_PAGE:
@@ -152,6 +154,7 @@ int32_t red_term(LinkContext& ctx, BinaryInput& stream) {
         uint32_t offset = red_number(stream, 3);
         const Unit* unit = ctx.sections.unit_table[std::size_t(unit_no)];
         value = int32_t(unit->abs == 0 ? offset + uint32_t(unit->address) : offset);
+        note_expression_place(ctx, unit_no, offset, value);
         break;
     }
     case OPERAND_NAME: {
@@ -177,6 +180,7 @@ int32_t evaluate_expression(LinkContext& ctx, BinaryInput& reloc_stream) {
     // The leading term is read in full, lookups and kind checks included;
     // only its value is dropped.
     red_term(ctx, reloc_stream);
+    begin_expression_operands(ctx);
     int32_t value = red_term(ctx, reloc_stream);
     for (;;) {
         int op = reloc_stream.get();

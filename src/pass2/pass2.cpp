@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "driver/diagnostics.h"
+#include "driver/input_faults.h"
 #include "driver/link_context.h"
 #include "output/hex_writer.h"
 #include "output/symbol_file.h"
 #include "pass1/record_tags.h"
 #include "pass2/contents.h"
+#include "pass2/range_explain.h"
 
 namespace orv {
 namespace {
@@ -30,6 +32,7 @@ void seek_or_fail(BinaryInput& file, long offset, const char* name) {
 void pass2_object_file(LinkContext& ctx, const char* name, long resume_offset, int32_t first_unit,
                        int32_t last_unit) {
     std::unique_ptr<BinaryInput> code_stream = open_input(name);
+    InputInUse reading(ctx, name, *code_stream);
     seek_or_fail(*code_stream, resume_offset, name);
     // A module without contents adds nothing to the image and is not listed.
     if (!find_contents(*code_stream)) return;
@@ -37,6 +40,7 @@ void pass2_object_file(LinkContext& ctx, const char* name, long resume_offset, i
     ctx.reader.current_file = name;
     std::fprintf(ctx.console.out, "processing \"%s\"\n", name);
     std::unique_ptr<BinaryInput> reloc_stream = open_input(name);
+    InputInUse reading_both(ctx, name, *code_stream, reloc_stream.get());
     seek_or_fail(*reloc_stream, resume_offset, ctx.reader.current_file);
 
     ctx.reader.unit_base = first_unit;
@@ -57,7 +61,10 @@ void pass2_library(LinkContext& ctx, const char* name, const std::vector<const L
     std::unique_ptr<BinaryInput> code_stream = open_input(name);
     std::unique_ptr<BinaryInput> reloc_stream = open_input(name);
     ctx.reader.current_file = name;
-    for (const LibModule* module : modules) pass2_module(ctx, *module, *code_stream, *reloc_stream);
+    for (const LibModule* module : modules) {
+        InputInUse reading(ctx, name, *code_stream, reloc_stream.get(), module->name);
+        pass2_module(ctx, *module, *code_stream, *reloc_stream);
+    }
     reloc_stream.reset();
 }
 
@@ -84,6 +91,7 @@ void pass2(LinkContext& ctx) {
     if (!ctx.options.opt_no_request && ctx.reader.requested_file_count != 0) pass2_requested_files(ctx);
     pass2_libraries(ctx);
     if (!ctx.options.opt_no_request) pass2_requested_libs(ctx);
+    end_range_findings(ctx);
 }
 
 void pass2_rel_files(LinkContext& ctx) {

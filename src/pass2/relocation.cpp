@@ -3,6 +3,7 @@
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "output/hex_writer.h"
+#include "pass2/range_explain.h"
 
 namespace orv {
 namespace {
@@ -13,13 +14,13 @@ bool in_range(int32_t value, int32_t low, int32_t high) { return value >= low &&
 // the field receives 0.
 int32_t zero_page_value(LinkContext& ctx, int32_t v) {
     if (in_range(v, 0, 0xFF)) return v;
-    report_range_error(ctx, ERR_ZERO_PAGE);
+    report_range_error(ctx, ERR_ZERO_PAGE, v);
     return 0;
 }
 
 int32_t address_value(LinkContext& ctx, int32_t v) {
     if (in_range(v, 0, ctx.options.max_address)) return v;
-    report_range_error(ctx, ERR_VALUE_RANGE);
+    report_range_error(ctx, ERR_VALUE_RANGE, v);
     return 0;
 }
 
@@ -39,7 +40,7 @@ int32_t check_relocation(LinkContext& ctx, int32_t value) {
         } else {
             internal_error("28");
         }
-        if (!fits) report_range_error(ctx, ERR_RELATIVE_RANGE);
+        if (!fits) report_range_error(ctx, ERR_RELATIVE_RANGE, value);
         return v;
     }
     case REL_ZERO_PAGE:
@@ -48,12 +49,12 @@ int32_t check_relocation(LinkContext& ctx, int32_t value) {
         return address_value(ctx, value);
     case REL_SPECIAL_PAGE:
         if (in_range(value, 0xFF00, ctx.options.max_address)) return value - 0xFF00;
-        report_range_error(ctx, ERR_SPECIAL_PAGE);
+        report_range_error(ctx, ERR_SPECIAL_PAGE, value);
         return 0;
     case REL_BIT_VALUE:
     case REL_BIT_NUMBER:
         if (in_range(value, 0, 7)) return value;
-        report_range_error(ctx, ERR_BIT_RANGE);
+        report_range_error(ctx, ERR_BIT_RANGE, value);
         return 0;
     case REL_BIT_ADDRESS:
         if (rel.rel_size == 1) return zero_page_value(ctx, value);
@@ -69,7 +70,7 @@ int32_t check_relocation(LinkContext& ctx, int32_t value) {
         default: internal_error("29");
         }
         // A plain value out of range still goes in, cut to the field.
-        if (!fits) report_range_error(ctx, ERR_VALUE_RANGE);
+        if (!fits) report_range_error(ctx, ERR_VALUE_RANGE, value);
         return value;
     }
     default:
@@ -77,14 +78,16 @@ int32_t check_relocation(LinkContext& ctx, int32_t value) {
     }
 }
 
-void report_range_error(LinkContext& ctx, int number) {
+void report_range_error(LinkContext& ctx, int number, int32_t value) {
     ctx.link_failed = 1;
     const Pass2State& rel = ctx.pass2;
     const Unit* unit = ctx.sections.unit_table[std::size_t(rel.rel_unit)];
     uint32_t address = uint32_t(rel.rel_address);
     uint32_t offset = address - uint32_t(unit->address);
+    note_range_cause(ctx, number);
     report_listed(ctx.console, number, unit->section_name, (unsigned long)address,
                   (unsigned long)offset);
+    explain_range_finding(ctx, number, value);
 }
 
 void patch_field(LinkContext& ctx, BinaryInput& code_stream) {

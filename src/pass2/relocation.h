@@ -52,7 +52,8 @@ int32_t apply_operator(int op, int32_t left, int32_t right);
 int32_t check_relocation(LinkContext& ctx, int32_t value);
 
 // Reports a range error of the current entry and marks the link failed.
-void report_range_error(LinkContext& ctx, int number);
+// `value` is the expression's value (for a relative jump, its target).
+void report_range_error(LinkContext& ctx, int number, int32_t value);
 
 // Copies the current field's placeholder bytes to the image with the
 // entry's value patched in, low byte first.

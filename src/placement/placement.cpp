@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "driver/diagnostics.h"
+#include "driver/explain.h"
 #include "driver/link_context.h"
 #include "placement/output_names.h"
 #include "placement/placement_steps.h"
@@ -43,7 +44,7 @@ void order_sections(LinkContext& ctx) {
 void place_section(LinkContext& ctx, Section& section, int info_index, PlacementState& state) {
     // Only a name that stands twice in the section information reaches a
     // section that is already placed.
-    if (section.placed) error_exit(ERR_INVALID_SECTION_INFO);
+    if (section.placed) fail_section_named_twice(ctx, section.name);
     int64_t start = section_start(ctx, section, info_index, state.location);
     state.location = place_units(ctx, section, start, state.location);
     if (!section.overlap) check_overlap(ctx, section, state.placed);
@@ -113,6 +114,7 @@ int64_t place_units(LinkContext& ctx, Section& section, int64_t start, int64_t l
     if (overflow) {
         ctx.link_failed = 1;
         report_listed(ctx.console, ERR_PROGRAM_SIZE);
+        explain_program_size(ctx, section.name, first_start, highest, limit);
     }
     section.length = section.overlap ? 0 : to_field(highest - first_start);
     return highest;

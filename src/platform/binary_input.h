@@ -26,6 +26,9 @@ public:
     // Offset of the next byte from the start of the file.
     long tell() const { return std::ftell(file_); }
 
+    // True when a read has met the end of the file since the last seek.
+    bool ended() const { return std::feof(file_) != 0; }
+
     // Absolute and relative positioning; false when the host refuses.
     bool seek(long offset);
     bool skip(long delta);

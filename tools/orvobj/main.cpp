@@ -3,6 +3,7 @@
 #include <fstream>
 #include <string>
 
+#include "driver/object_check.h"
 #include "orvobj/object_text.h"
 
 namespace {
@@ -10,6 +11,7 @@ namespace {
 const char* const USAGE =
     "usage: orvobj dump [--offsets] FILE.ROV      print an object as text\n"
     "       orvobj build FILE.txt -o FILE.ROV     turn the text form back into an object\n"
+    "       orvobj check FILE.ROV                 read an object as the linker does; name its first fault\n"
     "       orvobj --help\n"
     "exit status: 0 done, 1 the input could not be read or has an error, 2 wrong usage\n";
 
@@ -64,6 +66,23 @@ int build(const std::string& path, const std::string& output) {
     return 0;
 }
 
+// The linker's own readers judge the object; a fault is named with its file
+// offset before a link would stop at it.
+int check(const std::string& path) {
+    std::string bytes;
+    if (!read_whole(path, bytes)) {
+        std::fprintf(stderr, "orvobj: cannot read %s\n", path.c_str());
+        return 1;
+    }
+    orv::ObjectCheck verdict = orv::check_object(path);
+    if (!verdict.clean) {
+        std::fprintf(stderr, "orvobj: %s\n", verdict.fault.c_str());
+        return 1;
+    }
+    std::printf("%s: no fault found\n", path.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +95,7 @@ int main(int argc, char** argv) {
         if (argc != (offsets ? 4 : 3)) return usage_error();
         return dump(argv[argc - 1], offsets);
     }
+    if (argc == 3 && std::strcmp(argv[1], "check") == 0) return check(argv[2]);
     if (argc == 5 && std::strcmp(argv[1], "build") == 0 && std::strcmp(argv[3], "-o") == 0) {
         return build(argv[2], argv[4]);
     }

@@ -1,0 +1,97 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+struct LinkContext;
+struct Section;
+struct SymbolEntry;
+class LinkError;
+
+// With --explain, the numbered messages are followed by lines that say what
+// was wrong and where. Every function here does nothing without the option,
+// so that the default output stays exactly as it is.
+
+// The place in an input file at which a fatal error was found: what the
+// reader expected there, and at which offset (or that the file ended there).
+struct InputFault {
+    std::string file;
+    long offset = 0;
+    bool at_end = false;     // the file ends at `offset`
+    bool item_before = false;  // the faulty item ends just before `offset`
+    std::string expected;
+};
+
+// Where a reader stood in an input when a fatal error unwound past it: the
+// offset of its next byte and whether its last read met the end of the file.
+struct InputPosition {
+    long offset = 0;
+    bool ended = false;
+};
+
+// The input being read when a fatal error came, with pass 2's second handle
+// on the same module when there is one.
+struct StoppedInput {
+    std::string file;
+    InputPosition main;
+    bool has_relocation = false;
+    InputPosition relocation;
+};
+
+// A global name or a place in a unit (a unit operand) that a relocation
+// expression uses.
+struct ExpressionOperand {
+    const SymbolEntry* entry;  // null for a place in a unit
+    int32_t unit_no;           // the place's unit
+    uint32_t offset;           // the place's offset in its unit
+    int32_t value;             // the place's address
+};
+
+struct ExplainState {
+    // The names and places of the relocation expression being evaluated,
+    // from its first term on (the leading term's value is not used).
+    std::vector<ExpressionOperand> expression_operands;
+
+    // The cause of the range findings printed last, when one section placed
+    // outside a page makes every use of its names fail: the summary line
+    // goes out once, after the run of findings with that cause.
+    const Section* pending_cause = nullptr;
+    int pending_number = 0;
+
+    // Where the reading stopped when the run's fatal error unwound, and what
+    // the reader expected there (both with --explain only).
+    std::optional<StoppedInput> stopped_input;
+    std::optional<InputFault> input_fault;
+};
+
+// A module as messages name it: FILE, or LIBRARY(MODULE) for a module taken
+// from a library.
+std::string module_name(const char* file, const char* member);
+
+// Error 9: the module that first referred to the name.
+void explain_unresolved(LinkContext& ctx, const SymbolEntry& entry);
+
+// Error 10: both definers in one file, because it is given twice or because
+// a library module's index holds the name twice.
+void explain_multiple_definition(LinkContext& ctx, const SymbolEntry& entry);
+
+// Error 22: the section, where it ends and by how much it passes the limit.
+void explain_program_size(LinkContext& ctx, const char* section, int64_t start, int64_t end,
+                          int64_t limit);
+
+// Error 3 for an item of the section information, with the form expected.
+[[noreturn]] void fail_section_item(LinkContext& ctx, std::string_view item);
+
+// Error 3 for a section that the section information names twice.
+[[noreturn]] void fail_section_named_twice(LinkContext& ctx, const char* section);
+
+// Adds the details of a fatal error before it is reported: where in its
+// input a damaged-input error was found (errors 6, 7, 30), or the hint for
+// a library given as a relocatable file (error 0).
+void explain_fatal(LinkContext& ctx, LinkError& error);
+
+}  // namespace orv

@@ -1,0 +1,46 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "driver/explain.h"
+#include "platform/binary_input.h"
+
+namespace orv {
+
+struct LinkContext;
+class LinkError;
+
+// Where a reader stands in an input. The one place that asks the input
+// layer for it.
+InputPosition input_position(const BinaryInput& input);
+
+// Marks an input as being read while the object lives. When a fatal error
+// unwinds past it, it records (with --explain) where the reader stood, so
+// that the error's report can say where the input is damaged; the first
+// record of a run is kept. `member` names the library module being read.
+class InputInUse {
+public:
+    InputInUse(LinkContext& ctx, const char* file, const BinaryInput& input,
+               const BinaryInput* relocation_input = nullptr, const char* member = nullptr);
+    ~InputInUse();
+    InputInUse(const InputInUse&) = delete;
+    InputInUse& operator=(const InputInUse&) = delete;
+
+private:
+    LinkContext& ctx_;
+    const char* file_;
+    const char* member_;
+    const BinaryInput& input_;
+    const BinaryInput* relocation_input_;
+    int exceptions_ = 0;
+};
+
+// For a damaged-input error (6, 7, 30) read from the recorded stopped
+// input: the file offset and what the reader expected there. Nothing when
+// the error is of another kind or no input was recorded.
+std::optional<InputFault> locate_input_fault(const LinkContext& ctx, const LinkError& error);
+
+// The detail line of a located fault, as --explain prints it.
+std::string input_fault_text(const InputFault& fault);
+
+}  // namespace orv

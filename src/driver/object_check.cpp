@@ -1,0 +1,103 @@
+#include "driver/object_check.h"
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "driver/banner.h"
+#include "driver/diagnostics.h"
+#include "driver/explain.h"
+#include "driver/input_faults.h"
+#include "driver/link_context.h"
+#include "output/hex_writer.h"
+#include "pass1/pass1.h"
+#include "pass2/pass2.h"
+#include "placement/placement_steps.h"
+
+namespace orv {
+namespace {
+
+// The link's own output has no part in the verdict.
+constexpr const char* DISCARD = "/dev/null";
+
+// The names the module refers to are defined elsewhere in a real link;
+// here they become symbols of value 0, so that pass 2 finds them.
+void define_references(LinkContext& ctx) {
+    std::vector<const char*> undefined;
+    for (const auto& [name, entry] : ctx.symbols.entries()) {
+        if (entry.state == SYM_UNDEFINED) undefined.push_back(entry.name);
+    }
+    for (const char* name : undefined) {
+        SymbolEntry definition;
+        definition.name = name;
+        definition.file_name = ctx.reader.current_file;
+        definition.kind = SYM_SYMBOL;
+        definition.state = SYM_DEFINED;
+        ctx.symbols.enter_symbol(definition);
+    }
+}
+
+void place_module_units(LinkContext& ctx) {
+    order_sections(ctx);
+    check_section_types(ctx);
+    number_sections(ctx);
+    build_unit_table(ctx);
+    relocate_labels(ctx);
+}
+
+void open_discarded_outputs(LinkContext& ctx) {
+    ctx.output.hex_file = TextOutput::create(DISCARD);
+    ctx.output.sym_file = TextOutput::create(DISCARD);
+    if (!ctx.output.hex_file || !ctx.output.sym_file) error_exit(ERR_CANT_CREATE, DISCARD);
+}
+
+std::string message_of(const LinkError& error) {
+    std::string text = "ERROR NO." + std::to_string(error.number()) + ": ";
+    char message[1024];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+    std::snprintf(message, sizeof message, error_text(error.number()), error.argument().c_str());
+#pragma GCC diagnostic pop
+    text += message;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+ObjectCheck check_object(const std::string& path) {
+    std::FILE* discard = std::fopen(DISCARD, "w");
+    LinkContext ctx(Console{stdin, discard != nullptr ? discard : stderr, discard != nullptr ? discard : stderr});
+    init_linker(ctx);
+    ctx.options.explain = 1;
+    ctx.options.opt_no_request = 1;
+    ctx.options.opt_sym = 1;
+    // A unit in the extend area is a matter of the link's options.
+    ctx.options.bank_mode = 1;
+    ctx.options.max_address = 0x1FFFF;
+
+    ObjectCheck result;
+    try {
+        ctx.command.rel_file_names.push_back(ctx.str_save(path));
+        read_listed_files(ctx);
+        define_references(ctx);
+        place_module_units(ctx);
+        open_discarded_outputs(ctx);
+        hex_init(ctx);
+        pass2_rel_files(ctx);
+    } catch (LinkError& error) {
+        explain_fatal(ctx, error);
+        result.clean = false;
+        const std::optional<InputFault>& fault = ctx.explain.input_fault;
+        if (fault && !fault->expected.empty()) {
+            result.fault = input_fault_text(*fault) + " (the link stops with " + message_of(error) + ")";
+        } else {
+            result.fault = path + ": " + message_of(error);
+        }
+    }
+    if (discard != nullptr) std::fclose(discard);
+    return result;
+}
+
+}  // namespace orv

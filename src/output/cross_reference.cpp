@@ -1,0 +1,76 @@
+#include "output/cross_reference.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "driver/explain.h"
+#include "driver/link_context.h"
+
+namespace orv {
+namespace {
+
+// The column at which the modules stand; a longer name pushes its first
+// module to the right.
+constexpr std::size_t MODULE_COLUMN = 50;
+
+std::string padded(std::string_view name) {
+    std::string text(name);
+    text += ' ';
+    if (text.size() < MODULE_COLUMN) text.append(MODULE_COLUMN - text.size(), ' ');
+    return text;
+}
+
+bool same_module(const Reference& reference, const char* file, const char* member) {
+    if (std::string_view(reference.file) != std::string_view(file)) return false;
+    if ((reference.member == nullptr) != (member == nullptr)) return false;
+    return member == nullptr || std::string_view(reference.member) == std::string_view(member);
+}
+
+}  // namespace
+
+void record_reference(LinkContext& ctx, const char* name) {
+    if (!ctx.options.cref) return;
+    ctx.cross_references.references.push_back(Reference{name, ctx.reader.current_file, ctx.reader.current_member});
+}
+
+void write_cross_reference(LinkContext& ctx, TextOutput* map) {
+    auto emit = [&](const std::string& line) {
+        if (map != nullptr) {
+            map->write(line);
+        } else {
+            std::fputs(line.c_str(), ctx.console.out);
+        }
+    };
+
+    // Names and references sorted once, by bytes as the map sorts names;
+    // the references of one name keep their reading order.
+    std::vector<const SymbolEntry*> names;
+    names.reserve(ctx.symbols.entries().size());
+    for (const auto& [name, entry] : ctx.symbols.entries()) names.push_back(&entry);
+    auto by_name = [](const char* a, const char* b) { return std::string_view(a) < std::string_view(b); };
+    std::sort(names.begin(), names.end(),
+              [&](const SymbolEntry* a, const SymbolEntry* b) { return by_name(a->name, b->name); });
+    std::vector<Reference> references = ctx.cross_references.references;
+    std::stable_sort(references.begin(), references.end(),
+                     [&](const Reference& a, const Reference& b) { return by_name(a.name, b.name); });
+
+    emit(map != nullptr ? "\n\nCross Reference Table\n\n" : "\nCross Reference Table\n\n");
+    emit(padded("Symbol") + "File\n");
+    auto next = references.begin();
+    for (const SymbolEntry* entry : names) {
+        std::string_view name = entry->name;
+        while (next != references.end() && std::string_view(next->name) < name) ++next;
+        emit(padded(name) + module_name(entry->file_name, entry->member_name) + "\n");
+        const Reference* previous = nullptr;
+        for (; next != references.end() && std::string_view(next->name) == name; ++next) {
+            // A module is listed once, and the definer only as the definer.
+            if (same_module(*next, entry->file_name, entry->member_name)) continue;
+            if (previous != nullptr && same_module(*next, previous->file, previous->member)) continue;
+            emit(std::string(MODULE_COLUMN, ' ') + module_name(next->file, next->member) + "\n");
+            previous = &*next;
+        }
+    }
+}
+
+}  // namespace orv

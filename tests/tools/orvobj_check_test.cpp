@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "support/run_linker.h"
+#include "tools/tool_objects.h"
+
+// "orvobj check": the linker's own readers name an object's first fault and
+// its file offset.
+namespace orv::test {
+namespace {
+
+using namespace orvfixture;
+
+RunResult check(const TempDir& dir, const std::string& file) {
+    return run_program(ORVOBJ_PATH, dir.path(), {"check", file});
+}
+
+std::string hex_offset(std::size_t offset) {
+    char text[32];
+    std::snprintf(text, sizeof text, "offset 0x%06zX", offset);
+    return text;
+}
+
+std::size_t find_bytes(const Bytes& haystack, const Bytes& needle) {
+    return std::size_t(std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) - haystack.begin());
+}
+
+// One unit of P; `records` adds what the case needs after it.
+Bytes module(const std::function<void(ObjectWriter&)>& records) {
+    ObjectWriter w;
+    w.header("m.asm").units({{"P", 0, 0, 0, 4}});
+    records(w);
+    return w.end().bytes();
+}
+
+TEST(OrvobjCheck, SoundObjectsPass) {
+    TempDir dir;
+    dir.write("putc.rov", putc_module());
+    dir.write("flags.rov", flags_module());
+    for (const char* name : {"putc.rov", "flags.rov"}) {
+        RunResult run = check(dir, name);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, std::string(name) + ": no fault found\n");
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+TEST(OrvobjCheck, FirstFaultWithItsOffset) {
+    Bytes version = putc_module();
+    version[7] = 0x33;
+    Bytes truncated = putc_module();
+    // Cut inside the language record's name "ASM".
+    truncated.resize(truncated.size() - 5);
+    // A name the relocation uses but the module neither defines nor refers to.
+    Bytes ghost = module([](ObjectWriter& w) {
+        w.relocation(0, {{1, REL_ADDRESS, 2, Expr(constant_term(0), name_term("ghost"))}});
+        w.contents(0, {{0, {0, 0, 0, 0}}});
+    });
+    // Contents of a unit the module does not have.
+    Bytes stray_unit = module([](ObjectWriter& w) { w.contents(5, {{0, {0}}}); });
+    // A label in unit 3 of a module with one unit.
+    Bytes stray_label = module([](ObjectWriter& w) { w.labels(3, {{0, "x"}}); });
+
+    const std::string six = " (the link stops with ERROR NO.6: Internal error at POINT ";
+    const struct {
+        const char* what;
+        Bytes object;
+        std::string err;
+    } cases[] = {
+        {"a wrong tag", version, hex_offset(7) + ": expected the version record's tag F1" + six + "2)"},
+        {"a truncated file", truncated,
+         hex_offset(truncated.size()) + " (the end of the file): expected the rest of a name and its zero byte" +
+             six + "10)"},
+        {"a name the module does not know", ghost,
+         "before " + hex_offset(find_bytes(ghost, {'g', 'h', 'o', 's', 't', 0}) + 6) +
+             ": expected a name that the link knows (the module's external references lack it)" + six + "31)"},
+        {"a contents record of a unit the module lacks", stray_unit,
+         hex_offset(find_bytes(stray_unit, {0xF8, 0x00, 0x05}) + 1) +
+             ": expected a unit number of the module's own units in a contents record" + six + "24.4)"},
+        {"a label of a unit the module lacks", stray_label,
+         hex_offset(stray_label.size() - 1) +
+             ": expected public labels that name only units of their own module, whose records end here" + six +
+             "7.1)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        dir.write("m.rov", c.object);
+        RunResult run = check(dir, "m.rov");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "orvobj: m.rov, " + c.err + "\n");
+    }
+}
+
+}  // namespace
+}  // namespace orv::test
