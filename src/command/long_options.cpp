@@ -19,6 +19,13 @@ struct LongOption {
 const LongOption LONG_OPTIONS[] = {
     {"help", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_help = 1; }},
     {"version", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_version = 1; }},
+    {"region", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.region_declarations.emplace_back(value); }},
+    {"print-memory-usage", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.print_memory_usage = 1; }},
+    {"link-report", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.link_report = ctx.str_save(value); }},
+    {"memory-map", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.memory_map = ctx.str_save(value); }},
 };
 
 const LongOption* find_long_option(std::string_view name) {

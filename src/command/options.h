@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace orv {
 
@@ -22,6 +24,10 @@ struct Options {
     // command parameters field.
     int ask_help = 0;     // --help: the usage text instead of a link
     int ask_version = 0;  // --version: the title line instead of a link
+    std::vector<std::string> region_declarations;  // --region=NAME:KIND:START-END, as typed
+    int print_memory_usage = 0;         // --print-memory-usage: the region table after the totals
+    const char* link_report = nullptr;  // --link-report=FILE: the JSON link report
+    const char* memory_map = nullptr;   // --memory-map=FILE: the XHTML picture of the memory map
 };
 
 }  // namespace orv

@@ -1,6 +1,9 @@
 #include "driver/diagnostics.h"
 
 #include <cstdio>
+#include <string>
+
+#include "driver/findings.h"
 
 namespace orv {
 namespace {
@@ -37,7 +40,26 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Section \"%s\" information is out of range.\n",
     "Bit value is out of range.\n             SECTION=%s ADDRESS=%04lX OFFSET=%04lX\n",
     "Extend area requires command option \"-BANK\".\n",
+    "",  // 31 and 32: not in this catalogue
+    "",
+    "Invalid region declaration %s\n",
+    "SECTION %s will not fit in region %s: overflowed by %d bytes\n",
+    "SECTION %s ADDRESS=%04lX lies outside every %s region\n",
 };
+
+// Formats a catalogue text or continuation into a string.
+std::string format_text(const char* format, va_list args) {
+    va_list again;
+    va_copy(again, args);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    int length = std::vsnprintf(nullptr, 0, format, args);
+    std::string text(length > 0 ? std::size_t(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+#pragma GCC diagnostic pop
+    va_end(again);
+    return text;
+}
 
 }  // namespace
 
@@ -52,6 +74,7 @@ int exit_status_of(int number) {
     case ERR_INVALID_SECTION_INFO:
     case ERR_INVALID_PARAMETER:
     case ERR_NON_RELOCATABLE_NAME:
+    case ERR_REGION_DECLARATION:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:
@@ -91,14 +114,22 @@ int report_fatal(const Console& console, const LinkError& error) {
 }
 
 void report_listed(const Console& console, int number, ...) {
-    std::fprintf(console.out, "ERROR NO.%d: ", number);
     va_list args;
     va_start(args, number);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    std::vfprintf(console.out, error_text(number), args);
-#pragma GCC diagnostic pop
+    std::string text = format_text(error_text(number), args);
     va_end(args);
+    std::fprintf(console.out, "ERROR NO.%d: ", number);
+    std::fputs(text.c_str(), console.out);
+    if (console.findings != nullptr) console.findings->add(number, std::move(text));
+}
+
+void report_listed_more(const Console& console, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = format_text(format, args);
+    va_end(args);
+    std::fputs(text.c_str(), console.out);
+    if (console.findings != nullptr) console.findings->append(text);
 }
 
 }  // namespace orv

@@ -41,9 +41,12 @@ enum ErrorNo : int {
     ERR_SECTION_INFO_RANGE = 28,
     ERR_BIT_RANGE = 29,
     ERR_EXTEND_AREA = 30,
+    ERR_REGION_DECLARATION = 33,
+    ERR_REGION_OVERFLOW = 34,
+    ERR_OUTSIDE_REGIONS = 35,
 };
 
-constexpr int ERROR_COUNT = 31;
+constexpr int ERROR_COUNT = 36;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);
@@ -89,5 +92,10 @@ int report_fatal(const Console& console, const LinkError& error);
 // Prints "ERROR NO.%d: " and the catalogue text formatted with the given
 // arguments, for the findings that do not stop the link.
 void report_listed(const Console& console, int number, ...);
+
+// Further text of the listed finding just printed (a library module, the
+// lines under a finding), printf-style, printed and recorded with it.
+void report_listed_more(const Console& console, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
 
 }  // namespace orv

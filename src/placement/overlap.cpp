@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "placement/placement_steps.h"
@@ -32,9 +30,9 @@ void report_overlap(LinkContext& ctx, const char* name, int64_t address, const U
     report_listed(ctx.console, ERR_LOCATION_OVERLAP, name,
                   static_cast<unsigned long>(static_cast<uint32_t>(address)), unit.file_name);
     if (unit.member_name != nullptr) {
-        std::fprintf(ctx.console.out, "( %s )\n", unit.member_name);
+        report_listed_more(ctx.console, "( %s )\n", unit.member_name);
     } else {
-        std::fputs("\n", ctx.console.out);
+        report_listed_more(ctx.console, "\n");
     }
 }
 

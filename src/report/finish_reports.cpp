@@ -1,0 +1,25 @@
+#include "report/finish_reports.h"
+
+#include <cstdio>
+
+#include "driver/link_context.h"
+#include "regions/region_layout.h"
+#include "report/link_report.h"
+#include "report/memory_map.h"
+#include "report/memory_usage.h"
+#include "report/memory_usage_table.h"
+#include "report/report_file.h"
+
+namespace orv {
+
+void finish_reports(LinkContext& ctx) {
+    const Options& options = ctx.options;
+    if (!options.print_memory_usage && options.link_report == nullptr && options.memory_map == nullptr) return;
+    const RegionLayout layout = lay_out_regions(ctx.sections, ctx.regions.regions);
+    const std::vector<UsageRow> rows = memory_usage_rows(ctx, layout);
+    if (options.print_memory_usage) print_memory_usage(ctx.console.out, rows);
+    if (options.memory_map != nullptr) write_report_file(options.memory_map, memory_map_text(ctx, layout, rows));
+    if (options.link_report != nullptr) write_report_file(options.link_report, link_report_text(ctx, layout, rows));
+}
+
+}  // namespace orv

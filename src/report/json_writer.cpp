@@ -1,0 +1,101 @@
+#include "report/json_writer.h"
+
+#include <cstdio>
+
+namespace orv {
+
+void JsonWriter::element_start() {
+    if (after_key_) {
+        after_key_ = false;
+        return;
+    }
+    if (levels_.empty()) return;
+    Level& level = levels_.back();
+    if (!level.empty) text_ += level.one_line ? ", " : ",";
+    if (!level.one_line) {
+        text_ += '\n';
+        text_.append(2 * levels_.size(), ' ');
+    }
+    level.empty = false;
+}
+
+void JsonWriter::open(char bracket, bool one_line) {
+    element_start();
+    text_ += bracket;
+    // Inside a one-line container everything stays on its line.
+    bool inherited = !levels_.empty() && levels_.back().one_line;
+    levels_.push_back(Level{one_line || inherited, true});
+}
+
+void JsonWriter::close(char bracket) {
+    Level level = levels_.back();
+    levels_.pop_back();
+    if (!level.one_line && !level.empty) {
+        text_ += '\n';
+        text_.append(2 * levels_.size(), ' ');
+    }
+    text_ += bracket;
+    if (levels_.empty()) text_ += '\n';
+}
+
+void JsonWriter::key(std::string_view name) {
+    element_start();
+    append_string(name);
+    text_ += ": ";
+    after_key_ = true;
+}
+
+void JsonWriter::append_string(std::string_view text) {
+    text_ += '"';
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': text_ += "\\\""; break;
+        case '\\': text_ += "\\\\"; break;
+        case '\n': text_ += "\\n"; break;
+        case '\r': text_ += "\\r"; break;
+        case '\t': text_ += "\\t"; break;
+        default:
+            // Control characters and bytes outside ASCII (names are bytes of
+            // no known encoding) are escaped so the text stays valid UTF-8.
+            if (byte < 0x20 || byte >= 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04X", unsigned(byte));
+                text_ += escaped;
+            } else {
+                text_ += c;
+            }
+        }
+    }
+    text_ += '"';
+}
+
+void JsonWriter::value(std::string_view text) {
+    element_start();
+    append_string(text);
+}
+
+void JsonWriter::value(const char* text) {
+    if (text == nullptr) {
+        null();
+    } else {
+        value(std::string_view(text));
+    }
+}
+
+void JsonWriter::value(int64_t number) {
+    element_start();
+    text_ += std::to_string(number);
+}
+
+void JsonWriter::value(bool flag) {
+    element_start();
+    text_ += flag ? "true" : "false";
+}
+
+void JsonWriter::null() {
+    element_start();
+    text_ += "null";
+}
+
+}  // namespace orv
