@@ -18,8 +18,16 @@ void finish_reports(LinkContext& ctx) {
     const RegionLayout layout = lay_out_regions(ctx.sections, ctx.regions.regions);
     const std::vector<UsageRow> rows = memory_usage_rows(ctx, layout);
     if (options.print_memory_usage) print_memory_usage(ctx.console.out, rows);
-    if (options.memory_map != nullptr) write_report_file(options.memory_map, memory_map_text(ctx, layout, rows));
-    if (options.link_report != nullptr) write_report_file(options.link_report, link_report_text(ctx, layout, rows));
+    if (options.memory_map != nullptr) {
+        ReportFile file(options.memory_map);
+        write_memory_map(file, ctx, layout, rows);
+        file.close();
+    }
+    if (options.link_report != nullptr) {
+        ReportFile file(options.link_report);
+        write_link_report(file, ctx, layout, rows);
+        file.close();
+    }
 }
 
 }  // namespace orv

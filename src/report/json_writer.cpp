@@ -5,6 +5,10 @@
 namespace orv {
 
 void JsonWriter::element_start() {
+    if (file_ != nullptr && text_.size() >= SPILL_SIZE) {
+        file_->write(text_);
+        text_.clear();
+    }
     if (after_key_) {
         after_key_ = false;
         return;
@@ -47,6 +51,16 @@ void JsonWriter::key(std::string_view name) {
 
 void JsonWriter::append_string(std::string_view text) {
     text_ += '"';
+    bool plain = true;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') plain = false;
+    }
+    if (plain) {
+        text_ += text;
+        text_ += '"';
+        return;
+    }
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {

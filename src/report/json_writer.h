@@ -4,12 +4,21 @@
 #include <string_view>
 #include <vector>
 
+#include "report/report_file.h"
+
 namespace orv {
 
 // Builds a JSON text in the order its members are written, one member or
 // element to a line, except in containers opened as one-liners.
 class JsonWriter {
 public:
+    // With a file, the text goes to it in pieces as it grows; `finish` writes the rest.
+    explicit JsonWriter(ReportFile* file = nullptr) : file_(file) {}
+    void finish() {
+        if (file_ != nullptr) file_->write(text_);
+        text_.clear();
+    }
+
     void begin_object(bool one_line = false) { open('{', one_line); }
     void end_object() { close('}'); }
     void begin_array(bool one_line = false) { open('[', one_line); }
@@ -44,6 +53,8 @@ private:
     void element_start();  // separator and line break before a value
     void append_string(std::string_view text);
 
+    static constexpr std::size_t SPILL_SIZE = 1 << 16;
+    ReportFile* file_;
     std::string text_;
     std::vector<Level> levels_;
     bool after_key_ = false;

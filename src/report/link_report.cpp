@@ -165,8 +165,9 @@ void write_findings(JsonWriter& json, const LinkContext& ctx) {
 
 }  // namespace
 
-std::string link_report_text(const LinkContext& ctx, const RegionLayout& layout, const std::vector<UsageRow>& rows) {
-    JsonWriter json;
+void write_link_report(ReportFile& file, const LinkContext& ctx, const RegionLayout& layout,
+                       const std::vector<UsageRow>& rows) {
+    JsonWriter json(&file);
     json.begin_object();
     json.member("format", "orvlink link report");
     json.member("version", LINK_REPORT_VERSION);
@@ -187,7 +188,7 @@ std::string link_report_text(const LinkContext& ctx, const RegionLayout& layout,
     write_findings(json, ctx);
     json.member("exit_status", ctx.link_failed ? 1 : 0);
     json.end_object();
-    return json.text();
+    json.finish();
 }
 
 }  // namespace orv

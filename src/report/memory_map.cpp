@@ -58,53 +58,55 @@ std::string cell(const std::string& text, const char* css_class = nullptr) {
 
 std::string number_cell(int64_t value) { return cell(std::to_string(value), "number"); }
 
-void module_table(std::string& html, const LinkContext& ctx, const ModuleColours& colours) {
-    html += "<h2>Modules by size</h2>\n<table class=\"modules\">\n"
+void module_table(Markup& html, const LinkContext& ctx, const ModuleColours& colours) {
+    html << "<h2>Modules by size</h2>\n<table class=\"modules\">\n"
             "<tr><th></th><th>Module</th><th>Library</th><th>ROM bytes</th><th>RAM bytes</th>"
             "<th>Total</th><th>Units</th></tr>\n";
     for (const ModuleRow& row : modules_by_size(ctx)) {
         const Unit& unit = *row.first;
-        html += "<tr>" + cell("<span class=\"swatch\" style=\"background: " + colours.of(unit) + "\"></span>");
-        html += cell(xml_text(unit.member_name != nullptr ? unit.member_name : unit.file_name));
-        html += cell(unit.member_name != nullptr ? xml_text(unit.file_name) : "");
-        html += number_cell(row.rom) + number_cell(row.ram) + number_cell(row.rom + row.ram) +
+        html << "<tr>" + cell("<span class=\"swatch\" style=\"background: " + colours.of(unit) + "\"></span>");
+        html << cell(xml_text(unit.member_name != nullptr ? unit.member_name : unit.file_name));
+        html << cell(unit.member_name != nullptr ? xml_text(unit.file_name) : "");
+        html << number_cell(row.rom) + number_cell(row.ram) + number_cell(row.rom + row.ram) +
                 number_cell(row.units) + "</tr>\n";
+        html.spill();
     }
-    html += "</table>\n";
+    html << "</table>\n";
 }
 
-void region_table(std::string& html, const std::vector<UsageRow>& rows, bool bank_mode) {
-    html += "<h2>Regions</h2>\n<table class=\"regions\">\n"
+void region_table(Markup& html, const std::vector<UsageRow>& rows, bool bank_mode) {
+    html << "<h2>Regions</h2>\n<table class=\"regions\">\n"
             "<tr><th>Region</th><th>Kind</th><th>Start</th><th>End</th><th>Size</th><th>Used</th>"
             "<th>Free</th><th>Largest free block</th><th>% used</th><th>Fits</th></tr>\n";
     for (const UsageRow& row : rows) {
         const bool fits = !row.misfit && row.used <= row.size();
         char percent[32];
         std::snprintf(percent, sizeof percent, "%.2f%%", double(row.used) * 100.0 / double(row.size()));
-        html += "<tr>" + cell(xml_text(row.name)) +
+        html << "<tr>" + cell(xml_text(row.name)) +
                 cell(row.kind == ANY_KIND ? "any" : row.kind ? "RAM" : "ROM") +
                 cell(hex_address(row.start, bank_mode), "address") + cell(hex_address(row.end, bank_mode), "address") +
                 number_cell(row.size()) + number_cell(row.used) + number_cell(row.free);
-        html += cell(std::to_string(row.largest_free_length) + " at " + hex_address(row.largest_free_start, bank_mode),
+        html << cell(std::to_string(row.largest_free_length) + " at " + hex_address(row.largest_free_start, bank_mode),
                      "number");
-        html += cell(percent, "number") + (fits ? cell("yes") : cell("no", "bad")) + "</tr>\n";
+        html << cell(percent, "number") + (fits ? cell("yes") : cell("no", "bad")) + "</tr>\n";
     }
-    html += "</table>\n";
+    html << "</table>\n";
 }
 
-void findings_list(std::string& html, const LinkContext& ctx) {
+void findings_list(Markup& html, const LinkContext& ctx) {
     if (ctx.findings.entries().empty()) return;
-    html += "<h2>Findings</h2>\n<pre>";
+    html << "<h2>Findings</h2>\n<pre>";
     for (const Finding& finding : ctx.findings.entries()) {
-        html += xml_text("ERROR NO." + std::to_string(finding.number) + ": " + finding.text);
-        if (finding.text.empty() || finding.text.back() != '\n') html += '\n';
+        html << xml_text("ERROR NO." + std::to_string(finding.number) + ": " + finding.text);
+        if (finding.text.empty() || finding.text.back() != '\n') html << "\n";
     }
-    html += "</pre>\n";
+    html << "</pre>\n";
 }
 
 }  // namespace
 
-std::string memory_map_text(const LinkContext& ctx, const RegionLayout& layout, const std::vector<UsageRow>& rows) {
+void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayout& layout,
+                      const std::vector<UsageRow>& rows) {
     const ModuleColours colours(ctx.sections);
     const bool bank_mode = ctx.options.bank_mode != 0;
     const std::string hex_name = output_file_names(ctx).hex;
@@ -125,25 +127,25 @@ std::string memory_map_text(const LinkContext& ctx, const RegionLayout& layout, 
         });
     }
 
-    std::string html =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
+    Markup html(&file);
+    html << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
         "<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n<meta charset=\"UTF-8\"/>\n<title>";
-    html += "Memory map of " + xml_text(hex_name) + "</title>\n<style>\n" + STYLE + "</style>\n</head>\n<body>\n";
-    html += "<h1>Memory map of " + xml_text(hex_name) + "</h1>\n<p>Total ROM " + std::to_string(totals.rom) +
+    html << "Memory map of " + xml_text(hex_name) + "</title>\n<style>\n" + STYLE + "</style>\n</head>\n<body>\n";
+    html << "<h1>Memory map of " + xml_text(hex_name) + "</h1>\n<p>Total ROM " + std::to_string(totals.rom) +
             " bytes, total RAM " + std::to_string(totals.ram) + " bytes; " +
             std::to_string(ctx.sections.unit_count) + " units. ";
-    html += ctx.link_failed ? "<span class=\"bad\">The link failed (status 1).</span>" : "The link succeeded.";
-    html += " Hover over a block for its module, section, start, end and size.</p>\n";
+    html << (ctx.link_failed ? "<span class=\"bad\">The link failed (status 1).</span>" : "The link succeeded.");
+    html << " Hover over a block for its module, section, start, end and size.</p>\n";
     findings_list(html, ctx);
     for (int bank = 0; bank < banks; ++bank) {
-        html += "<h2>Bank " + std::to_string(bank) + ": " + hex_address(int64_t(bank) * BANK_SIZE, bank_mode) + "-" +
+        html << "<h2>Bank " + std::to_string(bank) + ": " + hex_address(int64_t(bank) * BANK_SIZE, bank_mode) + "-" +
                 hex_address(int64_t(bank + 1) * BANK_SIZE - 1, bank_mode) + "</h2>\n";
-        html += bank_svg(ctx, layout, colours, bank, by_bank[std::size_t(bank)]);
+        draw_bank(html, ctx, layout, colours, bank, by_bank[std::size_t(bank)]);
     }
     module_table(html, ctx, colours);
     region_table(html, rows, bank_mode);
-    html += "</body>\n</html>\n";
-    return html;
+    html << "</body>\n</html>\n";
+    html.flush();
 }
 
 }  // namespace orv

@@ -6,8 +6,8 @@
 
 #include "driver/link_context.h"
 #include "placement/unit_values.h"
-#include "regions/region_contributors.h"
 #include "report/bank_strip.h"
+#include "report/markup.h"
 #include "report/memory_usage.h"
 #include "report/xml_text.h"
 
@@ -42,43 +42,38 @@ double block_top(int line) { return STRIP_Y + LINE_PITCH * line + LABEL_ROOM; }
 
 std::string region_colour(const Region& region) { return region.ram ? "#1B6E3A" : "#1F3A93"; }
 
-std::string unit_title(const Unit& unit, const Section* section, bool bank, bool misfit) {
-    const int64_t start = unit_address(unit);
-    const int64_t size = unit_size(unit);
-    std::string range = hex_address(start, bank);
-    if (size > 0) range += "-" + hex_address(start + size - 1, bank);
-    std::string title = module_label(unit) + ", section " + (section != nullptr ? section->name : unit.section_name) +
-                        ", " + range + ", " + std::to_string(size) + (size == 1 ? " byte" : " bytes");
-    if (misfit) title += "; does not fit its region";
-    return title;
-}
-
 // The name a block has room for: the library module, or the file without
 // its extension.
-std::string short_module_name(const Unit& unit) {
+std::string_view short_module_name(const Unit& unit) {
     if (unit.member_name != nullptr) return unit.member_name;
-    std::string name = unit.file_name != nullptr ? unit.file_name : "";
-    std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
+    std::string_view name = unit.file_name != nullptr ? unit.file_name : "";
+    return name.substr(0, name.rfind('.'));
 }
 
-bool fits(const std::string& text, double width) { return double(text.size()) * LABEL_CHAR_WIDTH + 6 <= width; }
+std::size_t decimal_digits(int64_t value) {
+    std::size_t digits = 1;
+    for (; value >= 10; value /= 10) ++digits;
+    return digits;
+}
+
+bool fits(std::size_t characters, double width) { return double(characters) * LABEL_CHAR_WIDTH + 6 <= width; }
 
 class BankPicture {
 public:
-    BankPicture(const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours, int bank)
-        : ctx_(ctx), layout_(layout), colours_(colours), bank_(bank), base_(bank * BANK_SIZE),
+    BankPicture(Markup& markup, const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours,
+                int bank)
+        : markup_(markup), ctx_(ctx), layout_(layout), colours_(colours), bank_(bank), base_(bank * BANK_SIZE),
           bank_mode_(ctx.options.bank_mode != 0) {}
 
-    std::string draw(const std::vector<const Unit*>& units) {
+    void draw(const std::vector<const Unit*>& units) {
         const BankStrip strip = lay_out_bank(base_, units, ctx_.regions.regions);
         const double width = LEFT + STRIP_WIDTH + 20;
         const double height = STRIP_Y + LINE_PITCH * strip.lines + 8;
-        svg_ += format("<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"bank\" width=\"%.0f\" height=\"%.0f\" "
+        markup_ << format("<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"bank\" width=\"%.0f\" height=\"%.0f\" "
                        "viewBox=\"0 0 %.0f %.0f\" font-family=\"sans-serif\" font-size=\"10\">\n",
                        width, height, width, height);
         definitions();
-        svg_ += format("<rect width=\"%.0f\" height=\"%.0f\" fill=\"#FFFFFF\"/>\n", width, height);
+        markup_ << format("<rect width=\"%.0f\" height=\"%.0f\" fill=\"#FFFFFF\"/>\n", width, height);
         overview(units);
         for (const StripBlock& block : strip.blocks) {
             if (block.unit != nullptr) {
@@ -86,11 +81,11 @@ public:
             } else {
                 free_block(block);
             }
+            markup_.spill();
         }
         line_addresses(strip);
         region_outlines(strip);
-        svg_ += "</svg>\n";
-        return std::move(svg_);
+        markup_ << "</svg>\n";
     }
 
 private:
@@ -101,39 +96,59 @@ private:
     }
 
     void definitions() {
-        svg_ += "<defs>\n";
-        svg_ += format("<pattern id=\"%s\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
+        markup_ << "<defs>\n";
+        markup_ << format("<pattern id=\"%s\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
                        "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"#F7F7F7\"/>"
                        "<rect width=\"2\" height=\"6\" fill=\"#DDDDDD\"/></pattern>\n",
                        id("free").c_str());
-        svg_ += format("<pattern id=\"%s\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
+        markup_ << format("<pattern id=\"%s\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
                        "patternTransform=\"rotate(-45)\"><rect width=\"2.5\" height=\"6\" fill=\"%s\" "
                        "fill-opacity=\"0.75\"/></pattern>\n",
                        id("overflow").c_str(), RED);
-        svg_ += "</defs>\n";
+        markup_ << "</defs>\n";
     }
 
     // The whole bank to scale, with the regions above it and an address
     // scale below.
     void overview(const std::vector<const Unit*>& units) {
         const double scale = STRIP_WIDTH / double(BANK_SIZE);
-        svg_ += format("<text x=\"%.0f\" y=\"12\" font-weight=\"bold\">Bank %d to scale</text>\n", LEFT, bank_);
-        svg_ += format("<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"url(#%s)\" "
+        markup_ << format("<text x=\"%.0f\" y=\"12\" font-weight=\"bold\">Bank %d to scale</text>\n", LEFT, bank_);
+        markup_ << format("<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"url(#%s)\" "
                        "stroke=\"#999999\"/>\n",
                        LEFT, OVERVIEW_Y, STRIP_WIDTH, OVERVIEW_HEIGHT, id("free").c_str());
+        // Units closer together than a pixel merge into one mark; a mark that
+        // holds a unit that does not fit is red.
+        bool open = false;
+        double run_x = 0, run_end = 0;
+        std::string run_colour;
+        auto close_run = [&] {
+            if (!open) return;
+            markup_ << "<rect class=\"overview-unit\" x=\"" << Coord{run_x} << "\" y=\"" << Coord{OVERVIEW_Y}
+                    << "\" width=\"" << Coord{std::fmin(run_end, LEFT + STRIP_WIDTH) - run_x} << "\" height=\""
+                    << Coord{OVERVIEW_HEIGHT} << "\" fill=\"" << run_colour << "\"/>\n";
+            open = false;
+        };
         for (const Unit* unit : units) {
             const double x = LEFT + double(unit_address(*unit) - base_) * scale;
-            const double w = std::fmax(1.0, double(unit_size(*unit)) * scale);
-            svg_ += format("<rect class=\"overview-unit\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" "
-                           "fill=\"%s\"/>\n",
-                           x, OVERVIEW_Y, std::fmin(w, LEFT + STRIP_WIDTH - x), OVERVIEW_HEIGHT,
-                           misfit(*unit) ? RED : colours_.of(*unit).c_str());
+            const double end = x + std::fmax(1.0, double(unit_size(*unit)) * scale);
+            const std::string& colour = misfit(*unit) ? red_ : colours_.of(*unit);
+            if (open && x <= run_end + 0.5 && (colour == run_colour || end - run_x < 1.5)) {
+                if (colour == red_) run_colour = red_;
+                run_end = std::fmax(run_end, end);
+                continue;
+            }
+            close_run();
+            open = true;
+            run_x = x;
+            run_end = end;
+            run_colour = colour;
         }
+        close_run();
         for (const Region& region : ctx_.regions.regions) {
             const int64_t from = std::max(region.start, base_);
             const int64_t to = std::min(region.end + 1, base_ + BANK_SIZE);
             if (from >= to) continue;
-            svg_ += format("<rect class=\"overview-region\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" "
+            markup_ << format("<rect class=\"overview-region\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" "
                            "fill=\"none\" stroke=\"%s\" stroke-width=\"1.5\"><title>%s</title></rect>\n",
                            LEFT + double(from - base_) * scale, OVERVIEW_Y - 3, double(to - from) * scale,
                            OVERVIEW_HEIGHT + 6, region_colour(region).c_str(), xml_text(region.name).c_str());
@@ -142,14 +157,34 @@ private:
             const double x = LEFT + STRIP_WIDTH * quarter / 4;
             const int64_t address = base_ + (quarter == 4 ? BANK_SIZE - 1 : BANK_SIZE / 4 * quarter);
             const char* anchor = quarter == 0 ? "start" : quarter == 4 ? "end" : "middle";
-            svg_ += format("<line x1=\"%.1f\" y1=\"%.0f\" x2=\"%.1f\" y2=\"%.0f\" stroke=\"#666666\"/>"
+            markup_ << format("<line x1=\"%.1f\" y1=\"%.0f\" x2=\"%.1f\" y2=\"%.0f\" stroke=\"#666666\"/>"
                            "<text x=\"%.1f\" y=\"%.0f\" text-anchor=\"%s\" fill=\"#444444\">%s</text>\n",
                            x, OVERVIEW_Y + OVERVIEW_HEIGHT, x, OVERVIEW_Y + OVERVIEW_HEIGHT + 5, x,
                            OVERVIEW_Y + OVERVIEW_HEIGHT + 16, anchor, hex_address(address, bank_mode_).c_str());
         }
-        svg_ += format("<text x=\"%.0f\" y=\"%.0f\" font-weight=\"bold\">Bank %d block by block "
+        markup_ << format("<text x=\"%.0f\" y=\"%.0f\" font-weight=\"bold\">Bank %d block by block "
                        "(widths grow with the logarithm of the bytes)</text>\n",
                        LEFT, STRIP_Y - 6, bank_);
+    }
+
+    // The tooltip: module, section, first and last address, and size.
+    void unit_title(const Unit& unit, bool bad) {
+        const int64_t start = unit_address(unit);
+        const int64_t size = unit_size(unit);
+        const int digits = bank_mode_ ? 5 : 4;
+        markup_ << "<title>";
+        markup_.escaped(unit.file_name != nullptr ? unit.file_name : "");
+        if (unit.member_name != nullptr) markup_.escaped(" ( ").escaped(unit.member_name).escaped(" )");
+        markup_ << ", section ";
+        markup_.escaped(unit.section_name) << ", ";
+        markup_.hex(start, digits);
+        if (size > 0) {
+            markup_ << "-";
+            markup_.hex(start + size - 1, digits);
+        }
+        markup_ << ", " << size << (size == 1 ? " byte" : " bytes");
+        if (bad) markup_ << "; does not fit its region";
+        markup_ << "</title>";
     }
 
     void unit_block(const StripBlock& block) {
@@ -157,46 +192,46 @@ private:
         const bool bad = misfit(unit);
         const double x = LEFT + block.x;
         const double y = block_top(block.line);
-        const Section* section = ctx_.sections.find_section(unit.section_name);
-        svg_ += format("<g class=\"unit\" id=\"unit-%d\"><title>%s</title>", unit.unit_no,
-                       xml_text(unit_title(unit, section, bank_mode_, bad)).c_str());
-        svg_ += format("<rect x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"%s\" stroke=\"%s\" "
-                       "stroke-width=\"%s\"/>",
-                       x, y, block.width, BLOCK_HEIGHT, colours_.of(unit).c_str(), bad ? RED : "#FFFFFF",
-                       bad ? "2.5" : "1");
+        markup_ << "<g class=\"unit\" id=\"unit-" << unit.unit_no << "\">";
+        unit_title(unit, bad);
+        markup_ << "<rect x=\"" << Coord{x} << "\" y=\"" << Coord{y} << "\" width=\"" << Coord{block.width}
+                << "\" height=\"" << Coord{BLOCK_HEIGHT} << "\" fill=\"" << colours_.of(unit) << "\" stroke=\""
+                << (bad ? RED : "#FFFFFF") << "\" stroke-width=\"" << (bad ? "2.5" : "1") << "\"/>";
         if (bad) {
-            svg_ += format("<rect x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"url(#%s)\"/>", x, y,
-                           block.width, BLOCK_HEIGHT, id("overflow").c_str());
+            markup_ << "<rect x=\"" << Coord{x} << "\" y=\"" << Coord{y} << "\" width=\"" << Coord{block.width}
+                    << "\" height=\"" << Coord{BLOCK_HEIGHT} << "\" fill=\"url(#overflow-" << bank_ << ")\"/>";
         }
-        const std::string name = short_module_name(unit);
-        const std::string detail = std::string(unit.section_name) + " " + std::to_string(unit_size(unit));
+        const std::string_view name = short_module_name(unit);
+        const std::string_view section = unit.section_name;
         const char* ink = colours_.text_on(unit);
-        if (fits(name, block.width)) {
-            svg_ += format("<text x=\"%.2f\" y=\"%.0f\" fill=\"%s\">%s</text>", x + 3, y + 13, ink,
-                           xml_text(name).c_str());
+        if (fits(name.size(), block.width)) {
+            markup_ << "<text x=\"" << Coord{x + 3} << "\" y=\"" << Coord{y + 13} << "\" fill=\"" << ink << "\">";
+            markup_.escaped(name) << "</text>";
         }
-        if (fits(detail, block.width)) {
-            svg_ += format("<text x=\"%.2f\" y=\"%.0f\" fill=\"%s\" font-size=\"9\">%s</text>", x + 3, y + 26, ink,
-                           xml_text(detail).c_str());
+        if (fits(section.size() + 1 + decimal_digits(unit_size(unit)), block.width)) {
+            markup_ << "<text x=\"" << Coord{x + 3} << "\" y=\"" << Coord{y + 26} << "\" fill=\"" << ink
+                    << "\" font-size=\"9\">";
+            markup_.escaped(section) << " " << unit_size(unit) << "</text>";
         }
-        svg_ += "</g>\n";
+        markup_ << "</g>\n";
     }
 
     void free_block(const StripBlock& block) {
         const double x = LEFT + block.x;
         const double y = block_top(block.line);
         const int64_t bytes = block.end - block.start;
-        svg_ += format("<g class=\"free\"><title>free %s-%s, %lld bytes</title>", hex_address(block.start, bank_mode_).c_str(),
-                       hex_address(block.end - 1, bank_mode_).c_str(), static_cast<long long>(bytes));
-        svg_ += format("<rect x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" fill=\"url(#%s)\" "
-                       "stroke=\"#CCCCCC\"/>",
-                       x, y, block.width, BLOCK_HEIGHT, id("free").c_str());
-        const std::string label = std::to_string(bytes) + " free";
-        if (fits(label, block.width)) {
-            svg_ += format("<text x=\"%.2f\" y=\"%.0f\" text-anchor=\"middle\" fill=\"#555555\">%s</text>",
-                           x + block.width / 2, y + 20, label.c_str());
+        const int digits = bank_mode_ ? 5 : 4;
+        markup_ << "<g class=\"free\"><title>free ";
+        markup_.hex(block.start, digits) << "-";
+        markup_.hex(block.end - 1, digits) << ", " << bytes << " bytes</title><rect x=\"" << Coord{x} << "\" y=\""
+                                           << Coord{y} << "\" width=\"" << Coord{block.width} << "\" height=\""
+                                           << Coord{BLOCK_HEIGHT} << "\" fill=\"url(#free-" << bank_
+                                           << ")\" stroke=\"#CCCCCC\"/>";
+        if (fits(decimal_digits(bytes) + 5, block.width)) {
+            markup_ << "<text x=\"" << Coord{x + block.width / 2} << "\" y=\"" << Coord{y + 20}
+                    << "\" text-anchor=\"middle\" fill=\"#555555\">" << bytes << " free</text>";
         }
-        svg_ += "</g>\n";
+        markup_ << "</g>\n";
     }
 
     void line_addresses(const BankStrip& strip) {
@@ -204,7 +239,7 @@ private:
         for (const StripBlock& block : strip.blocks) {
             if (block.line == line) continue;
             line = block.line;
-            svg_ += format("<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"end\" fill=\"#444444\">%s</text>\n", LEFT - 6,
+            markup_ << format("<text x=\"%.0f\" y=\"%.0f\" text-anchor=\"end\" fill=\"#444444\">%s</text>\n", LEFT - 6,
                            block_top(line) + 20, hex_address(block.start, bank_mode_).c_str());
         }
     }
@@ -220,7 +255,7 @@ private:
             bool first = true;
             for (const BankStrip::Stretch& stretch : strip.stretches(region.start, region.end + 1)) {
                 const double top = block_top(stretch.line);
-                svg_ += format("<rect class=\"region\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" "
+                markup_ << format("<rect class=\"region\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" "
                                "fill=\"none\" stroke=\"%s\" stroke-width=\"2\"/>\n",
                                LEFT + stretch.x - 1, top - 3, stretch.width + 2, BLOCK_HEIGHT + 6, colour.c_str());
                 if (first) {
@@ -228,8 +263,8 @@ private:
                     std::string label = region.name + " " + (region.ram ? "RAM " : "ROM ") +
                                         hex_address(region.start, bank_mode_) + "-" +
                                         hex_address(region.end, bank_mode_);
-                    if (!fits(label, stretch.width + 2)) label = region.name;
-                    svg_ += format("<text x=\"%.2f\" y=\"%.0f\" fill=\"%s\" font-weight=\"bold\">%s</text>\n",
+                    if (!fits(label.size(), stretch.width + 2)) label = region.name;
+                    markup_ << format("<text x=\"%.2f\" y=\"%.0f\" fill=\"%s\" font-weight=\"bold\">%s</text>\n",
                                    LEFT + stretch.x, top - 5, colour.c_str(), xml_text(label).c_str());
                     first = false;
                 }
@@ -237,24 +272,27 @@ private:
         }
     }
 
+    Markup& markup_;
     const LinkContext& ctx_;
     const RegionLayout& layout_;
     const ModuleColours& colours_;
     int bank_;
     int64_t base_;
     bool bank_mode_;
-    std::string svg_;
+    const std::string red_ = RED;
 };
 
 }  // namespace
 
 std::string hex_address(int64_t address, bool bank_mode) {
-    return format(bank_mode ? "%05llX" : "%04llX", static_cast<unsigned long long>(address));
+    Markup text;
+    text.hex(address, bank_mode ? 5 : 4);
+    return std::move(text.text());
 }
 
-std::string bank_svg(const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours, int bank,
-                     const std::vector<const Unit*>& units) {
-    return BankPicture(ctx, layout, colours, bank).draw(units);
+void draw_bank(Markup& markup, const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours,
+               int bank, const std::vector<const Unit*>& units) {
+    BankPicture(markup, ctx, layout, colours, bank).draw(units);
 }
 
 }  // namespace orv

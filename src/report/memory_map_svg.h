@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "regions/region_layout.h"
+#include "report/markup.h"
 #include "report/module_colours.h"
 
 namespace orv {
@@ -17,7 +18,7 @@ std::string hex_address(int64_t address, bool bank_mode);
 // the bank's blocks (units coloured by module, free stretches with their
 // bytes) with the regions outlined and what does not fit marked in red.
 // Every block carries its tooltip. `units` are the bank's units by address.
-std::string bank_svg(const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours, int bank,
-                     const std::vector<const Unit*>& units);
+void draw_bank(Markup& markup, const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours,
+               int bank, const std::vector<const Unit*>& units);
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <unordered_map>
 
 namespace orv {
 namespace {
@@ -51,33 +52,35 @@ std::string module_key(const Unit& unit) {
 
 ModuleColours::ModuleColours(const SectionTable& sections) {
     int next_hue = 0;
+    std::unordered_map<std::string, std::size_t> modules;
     std::unordered_map<std::string, std::pair<double, int>> libraries;  // hue, modules so far
+    by_unit_.assign(sections.unit_table.size(), 0);
+    colours_.push_back(Colour{"#BBBBBB", false});  // for a unit the table lacks
     for (const Unit* unit : sections.unit_table) {
         if (unit == nullptr) continue;
-        std::string key = module_key(*unit);
-        if (colours_.count(key) != 0) continue;
+        auto [module, added] = modules.emplace(module_key(*unit), colours_.size());
+        by_unit_[std::size_t(unit->unit_no)] = module->second;
+        if (!added) continue;
         Rgb rgb{};
         if (unit->member_name == nullptr) {
             rgb = from_hsl(hue_of(next_hue++), 0.60, 0.66);
         } else {
-            auto [library, added] = libraries.emplace(unit->file_name, std::make_pair(0.0, 0));
-            if (added) library->second.first = hue_of(next_hue++);
+            auto [library, new_library] = libraries.emplace(unit->file_name, std::make_pair(0.0, 0));
+            if (new_library) library->second.first = hue_of(next_hue++);
             const int shade = library->second.second++ % 5;
             rgb = from_hsl(library->second.first, 0.70, 0.36 + 0.09 * shade);
         }
-        colours_.emplace(key, Colour{hex_colour(rgb), is_dark(rgb)});
+        colours_.push_back(Colour{hex_colour(rgb), is_dark(rgb)});
     }
 }
 
-const std::string& ModuleColours::of(const Unit& unit) const {
-    static const std::string GREY = "#BBBBBB";
-    auto found = colours_.find(module_key(unit));
-    return found != colours_.end() ? found->second.rgb : GREY;
+const ModuleColours::Colour& ModuleColours::colour(const Unit& unit) const {
+    const std::size_t no = std::size_t(unit.unit_no);
+    return colours_[no < by_unit_.size() ? by_unit_[no] : 0];
 }
 
-const char* ModuleColours::text_on(const Unit& unit) const {
-    auto found = colours_.find(module_key(unit));
-    return found != colours_.end() && found->second.dark ? "#FFFFFF" : "#111111";
-}
+const std::string& ModuleColours::of(const Unit& unit) const { return colour(unit).rgb; }
+
+const char* ModuleColours::text_on(const Unit& unit) const { return colour(unit).dark ? "#FFFFFF" : "#111111"; }
 
 }  // namespace orv

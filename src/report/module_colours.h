@@ -1,6 +1,6 @@
 #pragma once
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "placement/sections.h"
 
@@ -23,7 +23,10 @@ private:
         std::string rgb;
         bool dark;
     };
-    std::unordered_map<std::string, Colour> colours_;
+    const Colour& colour(const Unit& unit) const;
+
+    std::vector<Colour> colours_;      // one per module
+    std::vector<std::size_t> by_unit_; // unit_no -> index into colours_
 };
 
 // The key that tells modules apart: file, and library module when there is one.
