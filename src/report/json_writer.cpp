@@ -1,8 +1,20 @@
 #include "report/json_writer.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
 
 namespace orv {
+namespace {
+
+// Bytes that a JSON string cannot hold as they are (see append_string).
+constexpr std::array<bool, 256> NEEDS_ESCAPE = [] {
+    std::array<bool, 256> table{};
+    for (int byte = 0; byte < 256; ++byte) table[byte] = byte < 0x20 || byte >= 0x7F || byte == '"' || byte == '\\';
+    return table;
+}();
+
+}  // namespace
 
 void JsonWriter::element_start() {
     if (file_ != nullptr && text_.size() >= SPILL_SIZE) {
@@ -15,13 +27,15 @@ void JsonWriter::element_start() {
     }
     if (levels_.empty()) return;
     Level& level = levels_.back();
-    if (!level.empty) text_ += level.one_line ? ", " : ",";
+    if (!level.empty) text_ += ',';
     if (!level.one_line) {
         text_ += '\n';
         text_.append(2 * levels_.size(), ' ');
     }
     level.empty = false;
 }
+
+bool JsonWriter::level_is_one_line() const { return !levels_.empty() && levels_.back().one_line; }
 
 void JsonWriter::open(char bracket, bool one_line) {
     element_start();
@@ -43,22 +57,21 @@ void JsonWriter::close(char bracket) {
 }
 
 void JsonWriter::key(std::string_view name) {
+    // Member names are the report's own plain words.
     element_start();
-    append_string(name);
-    text_ += ": ";
+    text_.append(1, '"');
+    text_.append(name);
+    text_ += level_is_one_line() ? "\":" : "\": ";
     after_key_ = true;
 }
 
 void JsonWriter::append_string(std::string_view text) {
     text_ += '"';
     bool plain = true;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') plain = false;
-    }
+    for (char c : text) plain &= !NEEDS_ESCAPE[static_cast<unsigned char>(c)];
     if (plain) {
-        text_ += text;
-        text_ += '"';
+        text_.append(text);
+        text_.append(1, '"');
         return;
     }
     for (char c : text) {
@@ -99,7 +112,8 @@ void JsonWriter::value(const char* text) {
 
 void JsonWriter::value(int64_t number) {
     element_start();
-    text_ += std::to_string(number);
+    char digits[24];
+    text_.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
 }
 
 void JsonWriter::value(bool flag) {

@@ -9,7 +9,8 @@
 namespace orv {
 
 // Builds a JSON text in the order its members are written, one member or
-// element to a line, except in containers opened as one-liners.
+// element to a line, except in containers opened as one-liners, which are
+// written without blanks (a big link has tens of thousands of them).
 class JsonWriter {
 public:
     // With a file, the text goes to it in pieces as it grows; `finish` writes the rest.
@@ -51,6 +52,7 @@ private:
     void open(char bracket, bool one_line);
     void close(char bracket);
     void element_start();  // separator and line break before a value
+    bool level_is_one_line() const;
     void append_string(std::string_view text);
 
     static constexpr std::size_t SPILL_SIZE = 1 << 16;

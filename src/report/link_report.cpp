@@ -142,8 +142,6 @@ void write_library_modules(JsonWriter& json, const LinkContext& ctx) {
         json.member("needed_name", module.needed_name);
         json.member("needed_by_file", module.needed_by_file);
         json.member("needed_by_module", module.needed_by_member);
-        json.member("first_unit", module.first_unit);
-        json.member("last_unit", module.last_unit);
         json.end_object();
     }
     json.end_array();

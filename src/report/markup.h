@@ -85,7 +85,9 @@ public:
             rest >>= 4;
         } while (rest != 0 && length < 16);
         while (length < digits) text[length++] = '0';
-        while (length > 0) text_ += text[--length];
+        char ordered[20];
+        for (int i = 0; i < length; ++i) ordered[i] = text[length - 1 - i];
+        text_.append(ordered, std::size_t(length));
         return *this;
     }
 

@@ -1,13 +1,12 @@
 #include "report/memory_map.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "driver/link_context.h"
 #include "placement/unit_values.h"
-#include "regions/region_contributors.h"
 #include "report/memory_map_svg.h"
 #include "report/module_colours.h"
+#include "report/module_index.h"
 #include "report/output_file_names.h"
 #include "report/xml_text.h"
 
@@ -20,29 +19,27 @@ const char* const STYLE =
     "table { border-collapse: collapse; margin-top: 6px; }\n"
     "th, td { border: 1px solid #BBB; padding: 2px 8px; }\n"
     "th { background: #EEE; text-align: left; }\n"
-    "td.number { text-align: right; font-family: monospace; }\n"
+    "td.number, table.modules td:nth-child(n+4) { text-align: right; font-family: monospace; }\n"
     "td.address { font-family: monospace; }\n"
     "span.swatch { display: inline-block; width: 12px; height: 12px; border: 1px solid #888; }\n"
     ".bad { color: #D00000; font-weight: bold; }\n"
     "pre { background: #FFF4F4; border: 1px solid #D00000; padding: 6px; }\n"
     "svg.bank { display: block; margin: 6px 0; }\n";
 
-// One module's bytes, and where its units lie.
+// One module's bytes.
 struct ModuleRow {
     const Unit* first;
     int64_t rom = 0;
     int64_t ram = 0;
-    int units = 0;
+    int64_t units = 0;
 };
 
-std::vector<ModuleRow> modules_by_size(const LinkContext& ctx) {
+std::vector<ModuleRow> modules_by_size(const LinkContext& ctx, const ModuleIndex& modules) {
     std::vector<ModuleRow> rows;
-    std::unordered_map<std::string, std::size_t> index;
+    for (const Unit* first : modules.first) rows.push_back(ModuleRow{first});
     for (const Unit* unit : ctx.sections.unit_table) {
         if (unit == nullptr) continue;
-        auto [at, added] = index.emplace(module_key(*unit), rows.size());
-        if (added) rows.push_back(ModuleRow{unit});
-        ModuleRow& row = rows[at->second];
+        ModuleRow& row = rows[modules.of(*unit)];
         (unit->ram ? row.ram : row.rom) += unit_size(*unit);
         ++row.units;
     }
@@ -58,17 +55,18 @@ std::string cell(const std::string& text, const char* css_class = nullptr) {
 
 std::string number_cell(int64_t value) { return cell(std::to_string(value), "number"); }
 
-void module_table(Markup& html, const LinkContext& ctx, const ModuleColours& colours) {
+void module_table(Markup& html, const LinkContext& ctx, const ModuleIndex& modules, const ModuleColours& colours) {
     html << "<h2>Modules by size</h2>\n<table class=\"modules\">\n"
             "<tr><th></th><th>Module</th><th>Library</th><th>ROM bytes</th><th>RAM bytes</th>"
             "<th>Total</th><th>Units</th></tr>\n";
-    for (const ModuleRow& row : modules_by_size(ctx)) {
+    for (const ModuleRow& row : modules_by_size(ctx, modules)) {
         const Unit& unit = *row.first;
-        html << "<tr>" + cell("<span class=\"swatch\" style=\"background: " + colours.of(unit) + "\"></span>");
-        html << cell(xml_text(unit.member_name != nullptr ? unit.member_name : unit.file_name));
-        html << cell(unit.member_name != nullptr ? xml_text(unit.file_name) : "");
-        html << number_cell(row.rom) + number_cell(row.ram) + number_cell(row.rom + row.ram) +
-                number_cell(row.units) + "</tr>\n";
+        const bool library = unit.member_name != nullptr;
+        html << "<tr><td><span class=\"swatch\" style=\"background: " << colours.of(unit) << "\"></span></td><td>";
+        html.escaped(library ? unit.member_name : unit.file_name) << "</td><td>";
+        if (library) html.escaped(unit.file_name);
+        html << "</td><td>" << row.rom << "</td><td>" << row.ram << "</td><td>" << row.rom + row.ram << "</td><td>"
+             << row.units << "</td></tr>\n";
         html.spill();
     }
     html << "</table>\n";
@@ -107,7 +105,8 @@ void findings_list(Markup& html, const LinkContext& ctx) {
 
 void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayout& layout,
                       const std::vector<UsageRow>& rows) {
-    const ModuleColours colours(ctx.sections);
+    const ModuleIndex modules(ctx.sections);
+    const ModuleColours colours(modules);
     const bool bank_mode = ctx.options.bank_mode != 0;
     const std::string hex_name = output_file_names(ctx).hex;
     const LinkTotals totals = link_totals(ctx);
@@ -142,7 +141,7 @@ void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayo
                 hex_address(int64_t(bank + 1) * BANK_SIZE - 1, bank_mode) + "</h2>\n";
         draw_bank(html, ctx, layout, colours, bank, by_bank[std::size_t(bank)]);
     }
-    module_table(html, ctx, colours);
+    module_table(html, ctx, modules, colours);
     region_table(html, rows, bank_mode);
     html << "</body>\n</html>\n";
     html.flush();

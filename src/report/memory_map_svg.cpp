@@ -106,6 +106,10 @@ private:
                        "fill-opacity=\"0.75\"/></pattern>\n",
                        id("overflow").c_str(), RED);
         markup_ << "</defs>\n";
+        // What every block shares; a block that does not fit overrides the outline.
+        markup_ << "<style>.unit rect { stroke: #FFFFFF; stroke-width: 1px; } .unit text { fill: #111111; } "
+                   ".unit.dark text { fill: #FFFFFF; } .unit text.size { font-size: 9px; } "
+                   ".free rect { stroke: #CCCCCC; } .free text { fill: #555555; text-anchor: middle; }</style>\n";
     }
 
     // The whole bank to scale, with the regions above it and an address
@@ -192,25 +196,24 @@ private:
         const bool bad = misfit(unit);
         const double x = LEFT + block.x;
         const double y = block_top(block.line);
-        markup_ << "<g class=\"unit\" id=\"unit-" << unit.unit_no << "\">";
+        markup_ << "<g class=\"" << (colours_.dark(unit) ? "unit dark" : "unit") << "\" id=\"unit-" << unit.unit_no
+                << "\">";
         unit_title(unit, bad);
         markup_ << "<rect x=\"" << Coord{x} << "\" y=\"" << Coord{y} << "\" width=\"" << Coord{block.width}
-                << "\" height=\"" << Coord{BLOCK_HEIGHT} << "\" fill=\"" << colours_.of(unit) << "\" stroke=\""
-                << (bad ? RED : "#FFFFFF") << "\" stroke-width=\"" << (bad ? "2.5" : "1") << "\"/>";
+                << "\" height=\"" << Coord{BLOCK_HEIGHT} << "\" fill=\"" << colours_.of(unit) << "\""
+                << (bad ? " style=\"stroke: #D00000; stroke-width: 2.5px\"" : "") << "/>";
         if (bad) {
             markup_ << "<rect x=\"" << Coord{x} << "\" y=\"" << Coord{y} << "\" width=\"" << Coord{block.width}
                     << "\" height=\"" << Coord{BLOCK_HEIGHT} << "\" fill=\"url(#overflow-" << bank_ << ")\"/>";
         }
         const std::string_view name = short_module_name(unit);
         const std::string_view section = unit.section_name;
-        const char* ink = colours_.text_on(unit);
         if (fits(name.size(), block.width)) {
-            markup_ << "<text x=\"" << Coord{x + 3} << "\" y=\"" << Coord{y + 13} << "\" fill=\"" << ink << "\">";
+            markup_ << "<text x=\"" << Coord{x + 3} << "\" y=\"" << Coord{y + 13} << "\">";
             markup_.escaped(name) << "</text>";
         }
         if (fits(section.size() + 1 + decimal_digits(unit_size(unit)), block.width)) {
-            markup_ << "<text x=\"" << Coord{x + 3} << "\" y=\"" << Coord{y + 26} << "\" fill=\"" << ink
-                    << "\" font-size=\"9\">";
+            markup_ << "<text class=\"size\" x=\"" << Coord{x + 3} << "\" y=\"" << Coord{y + 26} << "\">";
             markup_.escaped(section) << " " << unit_size(unit) << "</text>";
         }
         markup_ << "</g>\n";
@@ -226,10 +229,10 @@ private:
         markup_.hex(block.end - 1, digits) << ", " << bytes << " bytes</title><rect x=\"" << Coord{x} << "\" y=\""
                                            << Coord{y} << "\" width=\"" << Coord{block.width} << "\" height=\""
                                            << Coord{BLOCK_HEIGHT} << "\" fill=\"url(#free-" << bank_
-                                           << ")\" stroke=\"#CCCCCC\"/>";
+                                           << ")\"/>";
         if (fits(decimal_digits(bytes) + 5, block.width)) {
             markup_ << "<text x=\"" << Coord{x + block.width / 2} << "\" y=\"" << Coord{y + 20}
-                    << "\" text-anchor=\"middle\" fill=\"#555555\">" << bytes << " free</text>";
+                    << "\">" << bytes << " free</text>";
         }
         markup_ << "</g>\n";
     }

@@ -8,8 +8,8 @@ namespace orv {
 namespace {
 
 // Successive hues a golden angle apart stay distinct for many modules; the
-// band 335..385 degrees (red) is left out.
-double hue_of(int n) { return 25.0 + std::fmod(double(n) * 137.508, 310.0); }
+// reds and pinks outside 35..315 degrees are left to what does not fit.
+double hue_of(int n) { return 35.0 + std::fmod(double(n) * 137.508, 280.0); }
 
 struct Rgb {
     double r, g, b;
@@ -41,46 +41,29 @@ bool is_dark(const Rgb& rgb) { return 0.2126 * rgb.r + 0.7152 * rgb.g + 0.0722 *
 
 }  // namespace
 
-std::string module_key(const Unit& unit) {
-    std::string key = unit.file_name != nullptr ? unit.file_name : "";
-    if (unit.member_name != nullptr) {
-        key += '\n';
-        key += unit.member_name;
-    }
-    return key;
-}
-
-ModuleColours::ModuleColours(const SectionTable& sections) {
+ModuleColours::ModuleColours(const ModuleIndex& modules) : modules_(modules) {
     int next_hue = 0;
-    std::unordered_map<std::string, std::size_t> modules;
-    std::unordered_map<std::string, std::pair<double, int>> libraries;  // hue, modules so far
-    by_unit_.assign(sections.unit_table.size(), 0);
-    colours_.push_back(Colour{"#BBBBBB", false});  // for a unit the table lacks
-    for (const Unit* unit : sections.unit_table) {
-        if (unit == nullptr) continue;
-        auto [module, added] = modules.emplace(module_key(*unit), colours_.size());
-        by_unit_[std::size_t(unit->unit_no)] = module->second;
-        if (!added) continue;
+    std::unordered_map<const char*, std::pair<double, int>> libraries;  // hue, modules so far
+    for (const Unit* unit : modules.first) {
         Rgb rgb{};
         if (unit->member_name == nullptr) {
             rgb = from_hsl(hue_of(next_hue++), 0.60, 0.66);
         } else {
-            auto [library, new_library] = libraries.emplace(unit->file_name, std::make_pair(0.0, 0));
-            if (new_library) library->second.first = hue_of(next_hue++);
+            auto [library, added] = libraries.emplace(unit->file_name, std::make_pair(0.0, 0));
+            if (added) library->second.first = hue_of(next_hue++);
             const int shade = library->second.second++ % 5;
             rgb = from_hsl(library->second.first, 0.70, 0.36 + 0.09 * shade);
         }
         colours_.push_back(Colour{hex_colour(rgb), is_dark(rgb)});
     }
+    if (colours_.empty()) colours_.push_back(Colour{"#BBBBBB", false});
 }
 
 const ModuleColours::Colour& ModuleColours::colour(const Unit& unit) const {
-    const std::size_t no = std::size_t(unit.unit_no);
-    return colours_[no < by_unit_.size() ? by_unit_[no] : 0];
+    const std::size_t module = modules_.of(unit);
+    return colours_[module < colours_.size() ? module : 0];
 }
 
 const std::string& ModuleColours::of(const Unit& unit) const { return colour(unit).rgb; }
-
-const char* ModuleColours::text_on(const Unit& unit) const { return colour(unit).dark ? "#FFFFFF" : "#111111"; }
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "placement/sections.h"
+#include "report/module_index.h"
 
 namespace orv {
 
@@ -12,11 +13,11 @@ namespace orv {
 // free for what does not fit.
 class ModuleColours {
 public:
-    explicit ModuleColours(const SectionTable& sections);
+    explicit ModuleColours(const ModuleIndex& modules);
 
     const std::string& of(const Unit& unit) const;
-    // Black or white, whichever reads better on the unit's colour.
-    const char* text_on(const Unit& unit) const;
+    // True when white text reads better than black on the unit's colour.
+    bool dark(const Unit& unit) const { return colour(unit).dark; }
 
 private:
     struct Colour {
@@ -25,11 +26,9 @@ private:
     };
     const Colour& colour(const Unit& unit) const;
 
-    std::vector<Colour> colours_;      // one per module
-    std::vector<std::size_t> by_unit_; // unit_no -> index into colours_
+    const ModuleIndex& modules_;
+    std::vector<Colour> colours_;  // by module number
 };
 
-// The key that tells modules apart: file, and library module when there is one.
-std::string module_key(const Unit& unit);
 
 }  // namespace orv

@@ -15,9 +15,9 @@ const char* const READ_PICTURE =
     "root = ET.parse(sys.argv[1]).getroot()\n"
     "svg = '{http://www.w3.org/2000/svg}'\n"
     "for g in root.iter(svg + 'g'):\n"
-    "    if g.get('class') == 'unit':\n"
+    "    if 'unit' in g.get('class', '').split():\n"
     "        rect = g.find(svg + 'rect')\n"
-    "        print('unit', g.get('id'), rect.get('stroke'), g.find(svg + 'title').text)\n"
+    "        print('unit', g.get('id'), rect.get('style'), g.find(svg + 'title').text)\n"
     "print('regions', sum(1 for r in root.iter(svg + 'rect') if r.get('class') == 'region'))\n"
     "for e in root.iter():\n"
     "    if e.tag.endswith('script') or e.tag.endswith('link') or e.tag.endswith('img'):\n"
@@ -38,10 +38,11 @@ TEST(MemoryMap, EveryUnitIsDrawnWithItsTooltipAndThePageStandsAlone) {
     RunResult picture = run_program("python3", dir.path(), {"-c", READ_PICTURE, "MAP.XHTML"});
     ASSERT_EQ(picture.status, 0) << picture.err;
     EXPECT_EQ(picture.out,
-              "unit unit-1 #FFFFFF MAIN.ROV, section DATA, 00200-00201, 2 bytes\n"
-              "unit unit-0 #FFFFFF MAIN.ROV, section P, 0C000-0C003, 4 bytes\n"
-              "unit unit-3 #D00000 UTIL.LIB ( PUTC ), section P, 0C004-0C006, 3 bytes; does not fit its region\n"
-              "unit unit-2 #FFFFFF MAIN.ROV, section VEC, 0FFFE-0FFFF, 2 bytes\n"
+              "unit unit-1 None MAIN.ROV, section DATA, 00200-00201, 2 bytes\n"
+              "unit unit-0 None MAIN.ROV, section P, 0C000-0C003, 4 bytes\n"
+              "unit unit-3 stroke: #D00000; stroke-width: 2.5px UTIL.LIB ( PUTC ), section P, 0C004-0C006, 3 bytes; "
+              "does not fit its region\n"
+              "unit unit-2 None MAIN.ROV, section VEC, 0FFFE-0FFFF, 2 bytes\n"
               "regions 3\n");
     const std::string page = dir.read("MAP.XHTML");
     EXPECT_TRUE(page.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n")) << page.substr(0, 80);
