@@ -47,8 +47,8 @@ RegionLayout lay_out_regions(const SectionTable& sections, const std::vector<Reg
     layout.used.assign(regions.size(), 0);
 
     for (const Section* section : layout.sections) {
-        // The region a run of this section's units has overflowed, and where
-        // that run ends.
+        // The region that the section's units before this one filled, and
+        // where they end.
         int run_region = NO_REGION;
         int64_t run_end = 0;
         for (const Unit* unit = section->units; unit != nullptr; unit = unit->next) {
@@ -78,7 +78,10 @@ RegionLayout lay_out_regions(const SectionTable& sections, const std::vector<Reg
                 misfit = true;
                 note_overflow(layout, section, region, end - (regions[std::size_t(region)].end + 1));
             } else {
-                run_region = NO_REGION;
+                // Fits; a unit right after it that lies in no region runs past
+                // this region's end all the same.
+                run_region = region;
+                run_end = end;
             }
             if (no < unit_count) {
                 layout.unit_region[no] = region;

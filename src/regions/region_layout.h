@@ -29,9 +29,10 @@ struct RegionLayout {
 };
 
 // A unit fills the region its first byte lies in. A unit that starts in no
-// region but directly follows a unit of its section that ran past a region's
-// end belongs to that overflow: it fills the same region and adds to the
-// bytes the section overflows it by. Units without bytes fill nothing.
+// region but directly follows a unit of its section in a region of its kind
+// (one that ran past the region's end or one that ended right at it) belongs
+// to that region's overflow: it fills the same region and adds to the bytes
+// the section overflows it by. Units without bytes fill nothing.
 RegionLayout lay_out_regions(const SectionTable& sections, const std::vector<Region>& regions);
 
 // Sections in ascending order of their numbers (start addresses).

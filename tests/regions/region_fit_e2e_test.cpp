@@ -94,3 +94,29 @@ TEST(RegionFit, UnitsThatFollowAnOverflowingUnitAddToItsBytes) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// A section that fills its region exactly and goes on with another module's
+// unit overflows the region by that unit: one finding, not one per unit.
+TEST(RegionFit, UnitsAfterOneThatEndsAtTheRegionsEndOverflowIt) {
+    TempDir dir;
+    dir.write("MAIN.ROV", region_module({{"BSS", 1, 0, 0, 0x100}}));
+    dir.write("SUB.ROV", region_module({{"BSS", 1, 0, 0, 0x10}}));
+    dir.write("END.ROV", region_module({{"BSS", 1, 0, 0, 0x08}}));
+    RunResult run = run_orvlink(dir.path(), {"MAIN SUB END,,,-. --region=RAM:RAM:0-FF"});
+    EXPECT_EQ(run.out,
+              "processing \"MAIN.ROV\"\nprocessing \"SUB.ROV\"\nprocessing \"END.ROV\"\n"
+              "ERROR NO.34: SECTION BSS will not fit in region RAM: overflowed by 24 bytes\n"
+              "             region RAM 0000-00FF holds 280 of 256 bytes; largest contributors:\n"
+              "             MAIN.ROV                    256 bytes\n"
+              "             SUB.ROV                      16 bytes\n"
+              "             END.ROV                       8 bytes\n"
+              "TOTAL ROM SIZE 0 (0H) BYTES\n"
+              "TOTAL RAM SIZE 280 (118H) BYTES\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+}  // namespace
+}  // namespace orv::test
