@@ -8,8 +8,8 @@
 
 namespace orv::test {
 
-// A module with the given units and no contents, saved as FILE in `dir`;
-// it defines `label` in its unit 0 and needs `externals`.
+// The image of a module with the given units and no contents; it defines
+// `label` in its unit 0 and needs `externals`.
 inline orvfixture::Bytes region_module(const std::vector<orvfixture::UnitSpec>& units, const std::string& label = "",
                                        const std::vector<std::string>& externals = {}) {
     orvfixture::ObjectWriter module;
