@@ -3,8 +3,9 @@
 #   build_demo.sh TOOLS_DIR [OUT_DIR]
 # TOOLS_DIR holds orvobj, orvlib and orvlink (the build directory); OUT_DIR,
 # TOOLS_DIR/demo by default, receives the objects, the library RTL.LIB and
-# the HEX, MAP and SYM files. Prints the linker's console output and the map
-# file and exits with the linker's status.
+# the HEX, MAP and SYM files and the picture of the memory map, STARTUP.xhtml.
+# Prints the linker's console output (with the memory usage of the regions
+# the blink board has) and the map file, and exits with the linker's status.
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
@@ -42,7 +43,13 @@ echo "== orvlib: the run-time library"
 (cd "$out" && "$tools/orvlib" create RTL.LIB "${rtl_objects[@]}")
 (cd "$out" && "$tools/orvlib" list RTL.LIB)
 
-link_command=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S)
+# The board's memory: zero-page RAM below the I/O registers at 00E0, RAM
+# from 0200 (the stack lies below it), flash from C000, and the special page
+# with the vectors at its top.
+regions=(--region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF --region=FLASH:ROM:C000-FEFF
+         --region=SPECIAL:ROM:FF00-FFFF)
+link_command=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S "${regions[@]}" --print-memory-usage
+              --memory-map=STARTUP.xhtml)
 echo "== orvlink ${link_command[*]}"
 # Line-buffered standard output keeps the linker's two streams in the order
 # a terminal shows them, also when this script's output goes to a file.
@@ -60,5 +67,5 @@ if [ -f "$out/STARTUP.MAP" ]; then
     # The map file is a CR LF text ended by the byte 0x1A.
     tr -d '\r\032' <"$out/STARTUP.MAP"
 fi
-echo "== output files in $out: STARTUP.HEX STARTUP.MAP STARTUP.SYM (linker status $status)"
+echo "== output files in $out: STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml (linker status $status)"
 exit "$status"

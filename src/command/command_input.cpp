@@ -10,6 +10,7 @@
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "placement/output_names.h"
+#include "regions/region_declarations.h"
 
 namespace orv {
 namespace {
@@ -68,6 +69,7 @@ void get_command(LinkContext& ctx, const std::vector<std::string>& program_args)
     set_rel_files(ctx, fields[FIELD_REL_FILES].c_str());
     set_lib_files(ctx, fields[FIELD_LIBRARIES].c_str());
     set_section_info(ctx, fields[FIELD_SECTION_INFO].c_str());
+    check_regions(ctx);
     set_output_names(ctx);
 }
 

@@ -23,6 +23,13 @@ const LongOption LONG_OPTIONS[] = {
      [](LinkContext& ctx, std::string_view file) { ctx.options.why_extract = ctx.str_save(file); }},
     {"cref", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.cref = 1; }},
     {"explain", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.explain = 1; }},
+    {"region", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.region_declarations.emplace_back(value); }},
+    {"print-memory-usage", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.print_memory_usage = 1; }},
+    {"link-report", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.link_report = ctx.str_save(value); }},
+    {"memory-map", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.memory_map = ctx.str_save(value); }},
 };
 
 const LongOption* find_long_option(std::string_view name) {

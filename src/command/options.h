@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace orv {
 
@@ -25,6 +27,10 @@ struct Options {
     const char* why_extract = nullptr;  // --why-extract=FILE: why each library module came in ("-": stdout)
     int cref = 0;         // --cref: cross-reference table of the global names
     int explain = 0;      // --explain: lines after each message that say what and where
+    std::vector<std::string> region_declarations;  // --region=NAME:KIND:START-END, as typed
+    int print_memory_usage = 0;         // --print-memory-usage: the region table after the totals
+    const char* link_report = nullptr;  // --link-report=FILE: the JSON link report
+    const char* memory_map = nullptr;   // --memory-map=FILE: the XHTML picture of the memory map
 };
 
 }  // namespace orv

@@ -36,6 +36,12 @@ const char* const USAGE_TEXT =
     "  --cref                 cross-reference table of the global names (in the map file,\n"
     "                         or on standard output without one)\n"
     "  --explain              lines after each message that say what and where\n"
+    "  --region=NAME:KIND:START-END\n"
+    "                         declare a ROM or RAM region (hexadecimal, inclusive);\n"
+    "                         every unit must fit a region of its kind (repeatable)\n"
+    "  --print-memory-usage   a table of the regions' use after the totals\n"
+    "  --link-report=FILE     write a JSON report of the link to FILE\n"
+    "  --memory-map=FILE      write a picture of the memory map (XHTML) to FILE\n"
     "\n"
     "Exit status: 0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
     "4 internal errors.\n";

@@ -1,7 +1,12 @@
 #include "driver/diagnostics.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <cstdio>
+#include <string>
+
+#include "driver/findings.h"
 
 #include "platform/heap_reserve.h"
 
@@ -43,34 +48,61 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Extend area requires command option \"-BANK\".\n",
     nullptr,
     nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
+    "Invalid region declaration %s\n",
+    "SECTION %s will not fit in region %s: overflowed by %d bytes\n",
+    "SECTION %s ADDRESS=%04lX lies outside every %s region\n",
     "Write error on %s\n",
 };
 
-// Prints a catalogue text with its arguments. Every name ("%s") goes
-// through print_name; any other conversion is a number, given as unsigned
-// long with "l" ("%04lX") and as int or unsigned without. Nothing here
-// allocates, so that running out of memory can still be reported.
+// The columns a name takes once print_name has escaped it.
+std::size_t printed_width(const char* name) {
+    std::size_t width = 0;
+    for (const char* p = name; *p != '\0'; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        width += c < 0x20 || c == 0x7F ? 4 : 1;
+    }
+    return width;
+}
+
+// Prints a catalogue text with its arguments, as printf would for the
+// conversions messages use: names ("%s", "%-24s") go through print_name and
+// are padded to their width; any other conversion is a number, read as
+// unsigned long long with "ll", unsigned long with "l" and unsigned without.
+// Nothing here allocates, so that running out of memory can still be
+// reported.
 void print_message(std::FILE* stream, const char* text, va_list args) {
     for (const char* p = text; *p != '\0'; ++p) {
         if (*p != '%') {
             std::fputc(*p, stream);
-        } else if (p[1] == 's') {
-            print_name(stream, va_arg(args, const char*));
-            ++p;
-        } else if (p[1] == '%') {
-            std::fputc(*++p, stream);
+            continue;
+        }
+        const char* start = p++;
+        bool left = false;
+        while (*p == '-' || *p == '0') left = left || *p++ == '-';
+        std::size_t width = 0;
+        while (std::isdigit(static_cast<unsigned char>(*p)) && width < 100) width = width * 10 + std::size_t(*p++ - '0');
+        int longs = 0;
+        while (*p == 'l' && longs < 2) ++longs, ++p;
+        if (*p == '\0') break;
+        if (*p == '%') {
+            std::fputc('%', stream);
+        } else if (*p == 's') {
+            const char* name = va_arg(args, const char*);
+            if (name == nullptr) name = "(null)";
+            std::size_t used = printed_width(name);
+            if (!left) for (; used < width; ++used) std::fputc(' ', stream);
+            print_name(stream, name);
+            if (left) for (; used < width; ++used) std::fputc(' ', stream);
         } else {
-            char spec[8] = {'%'};
-            std::size_t n = 1;
-            while (n < 5 && (std::isdigit(static_cast<unsigned char>(p[1])) || p[1] == 'l')) spec[n++] = *++p;
-            spec[n] = *++p;
-            if (*p == '\0') break;
+            char spec[16];
+            std::size_t length = std::min(std::size_t(p - start + 1), sizeof spec - 1);
+            std::memcpy(spec, start, length);
+            spec[length] = '\0';
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-            if (spec[n - 1] == 'l') {
+            if (longs == 2) {
+                std::fprintf(stream, spec, va_arg(args, unsigned long long));
+            } else if (longs == 1) {
                 std::fprintf(stream, spec, va_arg(args, unsigned long));
             } else {
                 std::fprintf(stream, spec, va_arg(args, unsigned));
@@ -87,6 +119,20 @@ void print_catalogue(std::FILE* stream, int number, ...) {
     va_end(args);
 }
 
+// Formats a catalogue text or continuation as print_message prints it, for
+// the record of the run's findings.
+std::string format_text(const char* format, va_list args) {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = open_memstream(&buffer, &size);
+    if (stream == nullptr) throw std::bad_alloc();
+    print_message(stream, format, args);
+    std::fclose(stream);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text;
+}
+
 }  // namespace
 
 const char* error_text(int number) {
@@ -101,6 +147,7 @@ int exit_status_of(int number) {
     case ERR_INVALID_SECTION_INFO:
     case ERR_INVALID_PARAMETER:
     case ERR_NON_RELOCATABLE_NAME:
+    case ERR_REGION_DECLARATION:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:
@@ -140,19 +187,24 @@ int report_fatal(const Console& console, const LinkError& error) {
 }
 
 void report_listed(const Console& console, int number, ...) {
-    std::fprintf(console.out, "ERROR NO.%d: ", number);
     va_list args;
     va_start(args, number);
-    print_message(console.out, error_text(number), args);
+    std::string text = format_text(error_text(number), args);
     va_end(args);
+    std::fprintf(console.out, "ERROR NO.%d: ", number);
+    std::fputs(text.c_str(), console.out);
+    if (console.findings != nullptr) console.findings->add(number, std::move(text));
 }
 
 void report_listed_more(const Console& console, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    print_message(console.out, format, args);
+    std::string text = format_text(format, args);
     va_end(args);
+    std::fputs(text.c_str(), console.out);
+    if (console.findings != nullptr) console.findings->append(text);
 }
+
 
 void print_name(std::FILE* stream, const char* name) {
     print_name(stream, std::string_view(name != nullptr ? name : "(null)"));

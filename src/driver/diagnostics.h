@@ -42,6 +42,9 @@ enum ErrorNo : int {
     ERR_SECTION_INFO_RANGE = 28,
     ERR_BIT_RANGE = 29,
     ERR_EXTEND_AREA = 30,
+    ERR_REGION_DECLARATION = 33,
+    ERR_REGION_OVERFLOW = 34,
+    ERR_OUTSIDE_REGIONS = 35,
     ERR_CONSOLE_WRITE = 36,
 };
 
@@ -97,8 +100,10 @@ int report_fatal(const Console& console, const LinkError& error);
 // arguments, for the findings that do not stop the link.
 void report_listed(const Console& console, int number, ...);
 
-// Prints more of the message just listed: `format` with its arguments.
-void report_listed_more(const Console& console, const char* format, ...);
+// Further text of the listed finding just printed (a library module, the
+// lines under a finding): `format` with its arguments, printed and recorded
+// with it.
+void report_listed_more(const Console& console, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Every message shows a name's bytes below 0x20, and 0x7F, as \xHH: a name
 // from a damaged file must not reach the terminal as control sequences.

@@ -2,6 +2,7 @@
 #include "command/command_input.h"
 #include "command/options.h"
 #include "driver/explain.h"
+#include "driver/findings.h"
 #include "driver/pools.h"
 #include "library/library_reader.h"
 #include "output/cross_reference.h"
@@ -11,6 +12,7 @@
 #include "pass1/symbols.h"
 #include "pass2/pass2.h"
 #include "placement/sections.h"
+#include "regions/region.h"
 #include "platform/console.h"
 
 namespace orv {
@@ -18,7 +20,9 @@ namespace orv {
 // Every table of one link. The phases fill it one after another; nothing of
 // a link lives outside it, so a link can run twice in one process.
 struct LinkContext {
-    explicit LinkContext(Console console_streams = {}) : console(console_streams) {}
+    explicit LinkContext(Console console_streams = {}) : console(console_streams) {
+        console.findings = &findings;
+    }
     LinkContext(const LinkContext&) = delete;
     LinkContext& operator=(const LinkContext&) = delete;
 
@@ -35,6 +39,8 @@ struct LinkContext {
     OutputState output;
     ExplainState explain;               // --explain
     CrossReferences cross_references;   // --cref
+    RegionTable regions;
+    FindingLog findings;  // the listed findings, for the link report
 
     // Set by findings that let the link go on; the finish turns it into status 1.
     int link_failed = 0;

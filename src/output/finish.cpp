@@ -7,6 +7,7 @@
 #include "output/cross_reference.h"
 #include "output/map_file.h"
 #include "output/symbol_file.h"
+#include "report/finish_reports.h"
 
 namespace orv {
 namespace {
@@ -69,6 +70,8 @@ void finish(LinkContext& ctx) {
         ctx.output.sym_file->print("%c", END_OF_FILE);
         close_output(ctx.output.sym_file);
     }
+
+    finish_reports(ctx);
 
     if (ctx.link_failed) {
         std::fprintf(ctx.console.err, "%c", 7);

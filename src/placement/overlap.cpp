@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "placement/placement_steps.h"
@@ -34,7 +32,7 @@ void report_overlap(LinkContext& ctx, const char* name, int64_t address, const U
     if (unit.member_name != nullptr) {
         report_listed_more(ctx.console, "( %s )\n", unit.member_name);
     } else {
-        std::fputs("\n", ctx.console.out);
+        report_listed_more(ctx.console, "\n");
     }
 }
 

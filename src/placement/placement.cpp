@@ -8,6 +8,7 @@
 #include "placement/output_names.h"
 #include "placement/placement_steps.h"
 #include "placement/unit_values.h"
+#include "regions/region_fit.h"
 
 namespace orv {
 
@@ -17,6 +18,7 @@ void allocate_sections(LinkContext& ctx) {
     number_sections(ctx);
     build_unit_table(ctx);
     relocate_labels(ctx);
+    check_region_fit(ctx);
     // The output files appear only now, so that a link that stopped earlier
     // leaves none behind.
     open_output_files(ctx);

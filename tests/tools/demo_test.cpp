@@ -126,7 +126,10 @@ TEST_F(Demo, LinksWithoutAnyErrorAndPrintsTheConsoleOutputAndTheMap) {
     EXPECT_EQ(result->err, "");
     const std::string& out = result->out;
     EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
-    std::size_t console = out.find("== orvlink STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S\n");
+    std::size_t console = out.find("== orvlink STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S "
+                                   "--region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF "
+                                   "--region=FLASH:ROM:C000-FEFF --region=SPECIAL:ROM:FF00-FFFF "
+                                   "--print-memory-usage --memory-map=STARTUP.xhtml\n");
     ASSERT_NE(console, std::string::npos) << out;
     EXPECT_NE(out.find("processing \"Libraries\"\n"
                        "now processing pass 2\n"
@@ -136,7 +139,13 @@ TEST_F(Demo, LinksWithoutAnyErrorAndPrintsTheConsoleOutputAndTheMap) {
                        "processing \"RTL.LIB ( DELAY )\"\n"
                        "processing \"RTL.LIB ( PUTC )\"\n"
                        "TOTAL ROM SIZE 72 (48H) BYTES\n"
-                       "TOTAL RAM SIZE 34 (22H) BYTES\n",
+                       "TOTAL RAM SIZE 34 (22H) BYTES\n"
+                       "Memory region         Used Size  Region Size  %age Used\n"
+                       "              ZP:          2 B        224 B       0.89%\n"
+                       "            SRAM:         32 B        512 B       6.25%\n"
+                       "           FLASH:         64 B      16128 B       0.40%\n"
+                       "         SPECIAL:          8 B        256 B       3.12%\n"
+                       "== STARTUP.MAP\n",
                        console),
               std::string::npos)
         << out;
@@ -158,6 +167,20 @@ TEST_F(Demo, LeavesTheHexMapAndSymbolFiles) {
                               "\r\n# FUNC 5 delay 8 0-5\r\n", "\r\n# SOURCE 6 putc.asm\r\n5 0  6 2  \r\n"}) {
         EXPECT_NE(sym.find(local), std::string::npos) << local;
     }
+}
+
+// The picture of the memory map draws each of the ten units once, in a page
+// that parses as XML.
+TEST_F(Demo, LeavesThePictureOfTheMemoryMap) {
+    RunResult units = run_program("python3", work->path() / "demo",
+                                  {"-c",
+                                   "import xml.etree.ElementTree as ET\n"
+                                   "root = ET.parse('STARTUP.xhtml').getroot()\n"
+                                   "print(sorted(g.get('id') for g in root.iter('{http://www.w3.org/2000/svg}g')"
+                                   " if 'unit' in g.get('class', '').split()))\n"});
+    EXPECT_EQ(units.status, 0) << units.err;
+    EXPECT_EQ(units.out, "['unit-0', 'unit-1', 'unit-2', 'unit-3', 'unit-4', 'unit-5', 'unit-6', 'unit-7', 'unit-8', "
+                         "'unit-9']\n");
 }
 
 TEST_F(Demo, TheHexFileIsReadByObjcopy) {

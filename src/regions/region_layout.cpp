@@ -1,0 +1,96 @@
+#include "regions/region_layout.h"
+
+#include <algorithm>
+
+#include "placement/unit_values.h"
+
+namespace orv {
+namespace {
+
+int region_at(const std::vector<Region>& regions, int64_t address) {
+    for (std::size_t r = 0; r < regions.size(); ++r) {
+        if (regions[r].holds(address)) return int(r);
+    }
+    return NO_REGION;
+}
+
+// Records an overflow of the section in the region, or widens the one found
+// before for the same pair (absolute units may start a second run).
+void note_overflow(RegionLayout& layout, const Section* section, int region, int64_t bytes) {
+    for (RegionOverflow& overflow : layout.overflows) {
+        if (overflow.section == section && overflow.region == region) {
+            overflow.bytes = std::max(overflow.bytes, bytes);
+            return;
+        }
+    }
+    layout.overflows.push_back(RegionOverflow{section, region, bytes});
+}
+
+}  // namespace
+
+std::vector<const Section*> sections_by_address(const SectionTable& sections) {
+    std::vector<const Section*> ordered;
+    for (const Section* section = sections.section_list; section != nullptr; section = section->next) {
+        ordered.push_back(section);
+    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const Section* a, const Section* b) { return a->order_no < b->order_no; });
+    return ordered;
+}
+
+RegionLayout lay_out_regions(const SectionTable& sections, const std::vector<Region>& regions) {
+    RegionLayout layout;
+    layout.sections = sections_by_address(sections);
+    const std::size_t unit_count = std::size_t(sections.unit_count > 0 ? sections.unit_count : 0);
+    layout.unit_region.assign(unit_count, NO_REGION);
+    layout.misfit.assign(unit_count, 0);
+    layout.used.assign(regions.size(), 0);
+
+    for (const Section* section : layout.sections) {
+        // The region that the section's units before this one filled, and
+        // where they end.
+        int run_region = NO_REGION;
+        int64_t run_end = 0;
+        for (const Unit* unit = section->units; unit != nullptr; unit = unit->next) {
+            const int64_t size = unit_size(*unit);
+            if (size == 0) continue;
+            const int64_t start = unit_address(*unit);
+            const int64_t end = start + size;  // exclusive
+            const std::size_t no = std::size_t(unit->unit_no);
+            int region = region_at(regions, start);
+            bool misfit = false;
+            if (region == NO_REGION && run_region != NO_REGION && start == run_end) {
+                region = run_region;
+                run_end = end;
+                misfit = true;
+                note_overflow(layout, section, region, end - (regions[std::size_t(region)].end + 1));
+            } else if (region == NO_REGION) {
+                run_region = NO_REGION;
+                misfit = true;
+                layout.outside.push_back(unit);
+            } else if (regions[std::size_t(region)].ram != (unit->ram != 0 ? 1 : 0)) {
+                run_region = NO_REGION;
+                misfit = true;
+                layout.outside.push_back(unit);
+            } else if (end - 1 > regions[std::size_t(region)].end) {
+                run_region = region;
+                run_end = end;
+                misfit = true;
+                note_overflow(layout, section, region, end - (regions[std::size_t(region)].end + 1));
+            } else {
+                // Fits; a unit right after it that lies in no region runs past
+                // this region's end all the same.
+                run_region = region;
+                run_end = end;
+            }
+            if (no < unit_count) {
+                layout.unit_region[no] = region;
+                layout.misfit[no] = misfit ? 1 : 0;
+            }
+            if (region != NO_REGION) layout.used[std::size_t(region)] += size;
+        }
+    }
+    return layout;
+}
+
+}  // namespace orv

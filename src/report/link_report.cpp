@@ -1,0 +1,192 @@
+#include "report/link_report.h"
+
+#include "driver/link_context.h"
+#include "placement/unit_values.h"
+#include "report/json_writer.h"
+#include "report/output_file_names.h"
+
+namespace orv {
+namespace {
+
+const char* kind_name(int ram) { return ram != 0 ? "RAM" : "ROM"; }
+
+// The library a module was taken from: libraries of the command come first
+// in the numbering, then the libraries that modules requested.
+const char* library_file_name(const LinkContext& ctx, const LibModule& module) {
+    const std::vector<const char*>& listed = ctx.command.lib_file_names;
+    if (module.library_index >= 0 && std::size_t(module.library_index) < listed.size()) {
+        return listed[std::size_t(module.library_index)];
+    }
+    int k = module.library_index - int(listed.size());
+    for (const RequestedLib* node = ctx.reader.requested_libs; node != nullptr; node = node->next, --k) {
+        if (k == 0) return node->name;
+    }
+    return nullptr;
+}
+
+// Numbers stored in 32-bit fields are unsigned.
+int64_t number(int32_t field) { return static_cast<uint32_t>(field); }
+
+void write_command(JsonWriter& json, const LinkContext& ctx) {
+    const std::string (&fields)[FIELD_COUNT] = ctx.command.command_field;
+    json.key("command");
+    json.begin_object();
+    json.member("relocatable_files", std::string_view(fields[FIELD_REL_FILES]));
+    json.member("libraries", std::string_view(fields[FIELD_LIBRARIES]));
+    json.member("section_information", std::string_view(fields[FIELD_SECTION_INFO]));
+    json.member("command_parameters", std::string_view(fields[FIELD_PARAMETERS]));
+    json.end_object();
+}
+
+void write_output_files(JsonWriter& json, const LinkContext& ctx) {
+    const OutputFileNames names = output_file_names(ctx);
+    json.key("output_files");
+    json.begin_object();
+    json.member("hex", std::string_view(names.hex));
+    json.member("map", ctx.options.opt_map ? names.map.c_str() : nullptr);
+    json.member("symbols", ctx.options.opt_sym ? names.sym.c_str() : nullptr);
+    json.member("link_report", ctx.options.link_report);
+    json.member("memory_map", ctx.options.memory_map);
+    json.end_object();
+}
+
+void write_regions(JsonWriter& json, const std::vector<UsageRow>& rows) {
+    json.key("regions");
+    json.begin_array();
+    for (const UsageRow& row : rows) {
+        json.begin_object(true);
+        json.member("name", std::string_view(row.name));
+        json.member("kind", row.kind == ANY_KIND ? nullptr : kind_name(row.kind));
+        json.member("declared", row.declared);
+        json.member("start", row.start);
+        json.member("end", row.end);
+        json.member("size", row.size());
+        json.member("used", row.used);
+        json.member("free", row.free);
+        json.key("largest_free_block");
+        json.begin_object();
+        json.member("start", row.largest_free_start);
+        json.member("length", row.largest_free_length);
+        json.end_object();
+        json.member("fits", !row.misfit && row.used <= row.size());
+        json.end_object();
+    }
+    json.end_array();
+}
+
+void write_sections(JsonWriter& json, const RegionLayout& layout) {
+    json.key("sections");
+    json.begin_array();
+    for (const Section* section : layout.sections) {
+        const Unit& first = *section->units;
+        json.begin_object(true);
+        json.member("name", section->name);
+        json.member("kind", kind_name(first.ram));
+        json.member("attribute", first.abs ? "ABS" : "REL");
+        json.member("start", number(first.address));
+        json.member("length", number(section->length));
+        json.end_object();
+    }
+    json.end_array();
+}
+
+void write_units(JsonWriter& json, const LinkContext& ctx, const RegionLayout& layout) {
+    const std::vector<Region>& regions = ctx.regions.regions;
+    json.key("units");
+    json.begin_array();
+    for (const Section* section : layout.sections) {
+        for (const Unit* unit = section->units; unit != nullptr; unit = unit->next) {
+            const std::size_t no = std::size_t(unit->unit_no);
+            const int region = no < layout.unit_region.size() ? layout.unit_region[no] : NO_REGION;
+            json.begin_object(true);
+            json.member("unit", unit->unit_no);
+            json.member("section", section->name);
+            json.member("file", unit->file_name);
+            json.member("library_module", unit->member_name);
+            json.member("start", number(unit->address));
+            json.member("length", number(unit->size));
+            json.member("kind", kind_name(unit->ram));
+            json.member("attribute", unit->abs ? "ABS" : "REL");
+            json.member("region", region == NO_REGION ? nullptr : regions[std::size_t(region)].name.c_str());
+            json.member("fits", no >= layout.misfit.size() || layout.misfit[no] == 0);
+            json.end_object();
+        }
+    }
+    json.end_array();
+}
+
+void write_globals(JsonWriter& json, const LinkContext& ctx) {
+    static const char* const KINDS[] = {"label", "symbol", "bit"};
+    json.key("globals");
+    json.begin_array();
+    for (const auto& [name, entry] : ctx.symbols.entries()) {
+        json.begin_object(true);
+        json.member("name", name);
+        json.member("kind", entry.kind <= SYM_BIT ? KINDS[entry.kind] : "unknown");
+        json.member("value", number(entry.value));
+        if (entry.kind == SYM_BIT) json.member("bit", entry.bit_no);
+        json.member("file", entry.file_name);
+        json.member("library_module", entry.member_name);
+        json.end_object();
+    }
+    json.end_array();
+}
+
+void write_library_modules(JsonWriter& json, const LinkContext& ctx) {
+    json.key("library_modules");
+    json.begin_array();
+    for (const LibModule& module : ctx.library.lib_modules) {
+        json.begin_object(true);
+        json.member("library", library_file_name(ctx, module));
+        json.member("module", module.name);
+        json.member("needed_name", module.needed_name);
+        json.member("needed_by_file", module.needed_by_file);
+        json.member("needed_by_module", module.needed_by_member);
+        json.end_object();
+    }
+    json.end_array();
+}
+
+void write_findings(JsonWriter& json, const LinkContext& ctx) {
+    json.key("findings");
+    json.begin_array();
+    for (const Finding& finding : ctx.findings.entries()) {
+        std::string_view text = finding.text;
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
+        json.begin_object(true);
+        json.member("number", finding.number);
+        json.member("text", text);
+        json.end_object();
+    }
+    json.end_array();
+}
+
+}  // namespace
+
+void write_link_report(ReportFile& file, const LinkContext& ctx, const RegionLayout& layout,
+                       const std::vector<UsageRow>& rows) {
+    JsonWriter json(&file);
+    json.begin_object();
+    json.member("format", "orvlink link report");
+    json.member("version", LINK_REPORT_VERSION);
+    write_command(json, ctx);
+    write_output_files(json, ctx);
+    json.member("bank_mode", ctx.options.bank_mode != 0);
+    write_regions(json, rows);
+    write_sections(json, layout);
+    write_units(json, ctx, layout);
+    write_globals(json, ctx);
+    write_library_modules(json, ctx);
+    const LinkTotals totals = link_totals(ctx);
+    json.key("totals");
+    json.begin_object();
+    json.member("rom", totals.rom);
+    json.member("ram", totals.ram);
+    json.end_object();
+    write_findings(json, ctx);
+    json.member("exit_status", ctx.link_failed ? 1 : 0);
+    json.end_object();
+    json.finish();
+}
+
+}  // namespace orv

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "regions/region_layout.h"
+#include "report/memory_usage.h"
+#include "report/report_file.h"
+
+namespace orv {
+
+struct LinkContext;
+
+// The JSON link report (docs/link-report.md): the command, the output files,
+// the regions' use, sections, units, global names, library modules taken in,
+// totals, the listed findings and the exit status of the run.
+void write_link_report(ReportFile& file, const LinkContext& ctx, const RegionLayout& layout,
+                       const std::vector<UsageRow>& rows);
+
+// The report format's version; it grows when a member changes meaning or goes.
+constexpr int LINK_REPORT_VERSION = 1;
+
+}  // namespace orv
