@@ -1,6 +1,7 @@
 #pragma once
 #include "command/command_input.h"
 #include "command/options.h"
+#include "driver/input_store.h"
 #include "driver/pools.h"
 #include "library/library_reader.h"
 #include "output/output_state.h"
@@ -23,6 +24,7 @@ struct LinkContext {
     Console console;
     Pools pools;
     Options options;
+    InputStore inputs;
     CommandState command;
     ReaderState reader;
     SectionTable sections;

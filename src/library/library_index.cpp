@@ -39,7 +39,7 @@ bool index_block_possible(const LinkContext& ctx, long position, const IndexBloc
 
 }  // namespace
 
-void red_l_pub(LinkContext& ctx, BinaryInput& file) {
+void red_l_pub(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_l_pub()\n");
     LibraryState& library = ctx.library;
     ReaderState& reader = ctx.reader;

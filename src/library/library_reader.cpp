@@ -1,15 +1,11 @@
 #include "library/library_reader.h"
 
-#include <climits>
-#include <filesystem>
-#include <system_error>
 
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "library/library_tags.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
-#include "platform/host_files.h"
 
 namespace orv {
 namespace {
@@ -20,21 +16,13 @@ constexpr int TRAILER_RESERVED = 13;
 // The only library format this linker reads.
 constexpr std::string_view LIBRARY_FORMAT = "VER.A";
 
-int read_tag(BinaryInput& file) { return file.get(); }
-
-// The library's size bounds every skip and every index block read from it.
-long library_file_size(const LinkContext& ctx) {
-    std::error_code failed;
-    auto size = std::filesystem::file_size(host_path(ctx.reader.current_file), failed);
-    if (failed || size > uintmax_t(LONG_MAX)) return LONG_MAX;
-    return long(size);
-}
+int read_tag(ImageCursor& file) { return file.get(); }
 
 // A forward skip over a module entry. The host would let a seek run past the
 // end of the file, but the skips of a library always land on the next module
 // entry or at the end of the file: a target beyond the end is a seek the
 // library cannot satisfy.
-void skip_forward(LinkContext& ctx, BinaryInput& file, uint64_t distance) {
+void skip_forward(LinkContext& ctx, ImageCursor& file, uint64_t distance) {
     long here = file.tell();
     long size = ctx.library.file_size;
     if (here < 0 || here > size || distance > uint64_t(size - here) || !file.skip(long(distance))) {
@@ -58,7 +46,7 @@ void enter_index_duplicates(LinkContext& ctx, std::string_view module_name) {
 
 // Takes the module whose index has just been read into the link: its names,
 // units and external references, and the record pass 2 finds it by.
-void take_module(LinkContext& ctx, BinaryInput& file, const char* name, const SymbolEntry& needed) {
+void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const SymbolEntry& needed) {
     LibraryState& library = ctx.library;
     ReaderState& reader = ctx.reader;
     ctx.pass1.member_added = 1;
@@ -100,7 +88,7 @@ void take_module(LinkContext& ctx, BinaryInput& file, const char* name, const Sy
 
 }  // namespace
 
-uint32_t red_l_head(LinkContext& ctx, BinaryInput& file) {
+uint32_t red_l_head(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_l_head()\n");
     char text[NAME_LIMIT + 1];
     if (read_tag(file) != LIB_TAG_TITLE) internal_error("12");
@@ -120,7 +108,7 @@ uint32_t red_l_head(LinkContext& ctx, BinaryInput& file) {
     return module_count;
 }
 
-void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
+void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_l_tbl()\n");
     LibraryState& library = ctx.library;
     char name[NAME_LIMIT + 1];
@@ -161,9 +149,10 @@ bool module_loaded(const LinkContext& ctx) {
     return library.loaded.count({ctx.pass1.library_index, library.module_no}) != 0;
 }
 
-void read_library(LinkContext& ctx, BinaryInput& file) {
+void read_library(LinkContext& ctx, ImageCursor& file) {
     LibraryState& library = ctx.library;
-    library.file_size = library_file_size(ctx);
+    // The library's size bounds every skip and every index block read from it.
+    library.file_size = long(file.size());
     uint32_t module_count = red_l_head(ctx, file);
     // A count larger than the entries present ends at the first missing
     // entry's tag; every entry moves the reader forward.

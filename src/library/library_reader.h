@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "pass1/symbols.h"
-#include "platform/binary_input.h"
+#include "platform/image_cursor.h"
 
 namespace orv {
 
@@ -75,12 +75,12 @@ const char* index_name_save(LinkContext& ctx, std::string_view name);
 // Reads one open library file (named by current_file, numbered by
 // library_index) and takes in every module that defines a still-undefined
 // name. The caller closes the file.
-void read_library(LinkContext& ctx, BinaryInput& file);
+void read_library(LinkContext& ctx, ImageCursor& file);
 
 // The steps of read_library, each reading from the current position.
-uint32_t red_l_head(LinkContext& ctx, BinaryInput& file);  // returns the module count
-void red_l_tbl(LinkContext& ctx, BinaryInput& file);
-void red_l_pub(LinkContext& ctx, BinaryInput& file);
+uint32_t red_l_head(LinkContext& ctx, ImageCursor& file);  // returns the module count
+void red_l_tbl(LinkContext& ctx, ImageCursor& file);
+void red_l_pub(LinkContext& ctx, ImageCursor& file);
 
 // True when the module entry being read was taken in by an earlier cycle.
 bool module_loaded(const LinkContext& ctx);

@@ -53,7 +53,7 @@ std::string_view view(const char* text, int length) { return std::string_view(te
 
 }  // namespace
 
-void red_r_unit(LinkContext& ctx, BinaryInput& file, int tag) {
+void red_r_unit(LinkContext& ctx, ImageCursor& file, int tag) {
     reader_trace(ctx, "now red_r_unit()\n");
     ReaderState& reader = ctx.reader;
     char name[NAME_LIMIT + 1];
@@ -83,7 +83,7 @@ void red_r_unit(LinkContext& ctx, BinaryInput& file, int tag) {
     }
 }
 
-void red_r_pub(LinkContext& ctx, BinaryInput& file, int tag) {
+void red_r_pub(LinkContext& ctx, ImageCursor& file, int tag) {
     reader_trace(ctx, "now red_r_pub()\n");
     ReaderState& reader = ctx.reader;
     SymbolEntry entry = definition_of_kind(ctx, SYM_LABEL);
@@ -109,7 +109,7 @@ void red_r_pub(LinkContext& ctx, BinaryInput& file, int tag) {
     }
 }
 
-void red_r_sym(LinkContext& ctx, BinaryInput& file) {
+void red_r_sym(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_sym()\n");
     SymbolEntry entry = definition_of_kind(ctx, SYM_SYMBOL);
     char name[NAME_LIMIT + 1];
@@ -123,7 +123,7 @@ void red_r_sym(LinkContext& ctx, BinaryInput& file) {
     ctx.reader.next_tag = file.get();
 }
 
-void red_r_bit(LinkContext& ctx, BinaryInput& file) {
+void red_r_bit(LinkContext& ctx, ImageCursor& file) {
     // The bit-symbol reader shares the label reader's trace line.
     reader_trace(ctx, "now red_r_pub()\n");
     SymbolEntry entry = definition_of_kind(ctx, SYM_BIT);
@@ -140,7 +140,7 @@ void red_r_bit(LinkContext& ctx, BinaryInput& file) {
     ctx.reader.next_tag = file.get();
 }
 
-void red_r_ext(LinkContext& ctx, BinaryInput& file) {
+void red_r_ext(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_ext()\n");
     SymbolEntry entry;
     entry.state = SYM_UNDEFINED;

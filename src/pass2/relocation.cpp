@@ -87,7 +87,7 @@ void report_range_error(LinkContext& ctx, int number) {
                   (unsigned long)offset);
 }
 
-void patch_field(LinkContext& ctx, BinaryInput& code_stream) {
+void patch_field(LinkContext& ctx, ImageCursor& code_stream) {
     const Pass2State& rel = ctx.pass2;
     bool bit_field = rel.rel_type == REL_BIT_VALUE || rel.rel_type == REL_BIT_NUMBER;
     uint32_t v = uint32_t(rel.rel_value);

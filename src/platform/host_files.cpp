@@ -1,8 +1,11 @@
 #include "platform/host_files.h"
 
 #include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string_view>
 #include <vector>
@@ -81,6 +84,37 @@ std::FILE* open_host_file(std::string_view linker_name, const char* mode) {
         return nullptr;
     }
     return file;
+}
+
+bool read_host_file(std::string_view linker_name, std::string& bytes) {
+    int fd = ::open(host_path(linker_name).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // A directory opens for reading on this host but holds no data: it is
+    // refused, as a file that is not there.
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    // One read of the size the file has now; a file that grows meanwhile is
+    // read on to its end, so the image holds whatever a reader would have seen.
+    std::size_t capacity = info.st_size > 0 ? std::size_t(info.st_size) + 1 : 4096;
+    bytes.resize(capacity);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+        ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        filled += std::size_t(n);
+    }
+    ::close(fd);
+    bytes.resize(filled);
+    return true;
 }
 
 }  // namespace orv

@@ -21,6 +21,11 @@ std::string host_path(std::string_view linker_name);
 // opened or is a directory.
 std::FILE* open_host_file(std::string_view linker_name, const char* mode);
 
+// Reads the whole input file named by the linker (through `host_path`) into
+// `bytes`: the one place where the link opens an input file. False when it
+// cannot be opened or read, or is a directory.
+bool read_host_file(std::string_view linker_name, std::string& bytes);
+
 // True for the characters that separate directories in a linker name.
 inline bool is_dir_separator(char c) { return c == '\\' || c == '/'; }
 

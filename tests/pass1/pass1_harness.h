@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/file_cursor.h"
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "fixture/object_writer.h"
@@ -56,7 +57,7 @@ public:
     long read_module(const std::string& name) {
         long after = -1;
         int status = run([&] {
-            auto file = BinaryInput::open(name);
+            auto file = test::FileCursor::open(name);
             if (!file) throw std::runtime_error("missing test file " + name);
             ctx.reader.current_file = ctx.str_save(name);
             ctx.reader.unit_base = ctx.sections.unit_count;
