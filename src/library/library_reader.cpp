@@ -35,13 +35,22 @@ void skip_forward(LinkContext& ctx, ImageCursor& file, uint64_t distance) {
 // other multiple definition: the entry, with both definers, goes into the
 // global table.
 void enter_index_duplicates(LinkContext& ctx, std::string_view module_name) {
-    for (const auto& [name, entry] : ctx.library.index_root.entries()) {
+    const SymbolTable& index = ctx.library.index_root;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        const SymbolEntry& entry = index.entry(i);
         if (entry.state != SYM_MULTIPLE) continue;
         SymbolEntry kept = entry;
-        kept.name = ctx.str_save(name);
+        kept.name = ctx.str_save(entry.name);
         kept.member_name = ctx.str_save(module_name);
         ctx.symbols.enter_symbol(kept);
     }
+}
+
+void mark_loaded(LibraryState& library, int library_index, int module_no) {
+    if (library.loaded.size() <= std::size_t(library_index)) library.loaded.resize(std::size_t(library_index) + 1);
+    std::vector<uint8_t>& row = library.loaded[std::size_t(library_index)];
+    if (row.size() <= std::size_t(module_no)) row.resize(std::size_t(module_no) + 1, 0);
+    row[std::size_t(module_no)] = 1;
 }
 
 // Takes the module whose index has just been read into the link: its names,
@@ -83,7 +92,7 @@ void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const Sy
                                             int32_t(code_offset), reader.unit_base,
                                             ctx.sections.unit_count - 1, needed_name, needed_by_file,
                                             needed_by_member});
-    library.loaded.emplace(ctx.pass1.library_index, library.module_no);
+    mark_loaded(library, ctx.pass1.library_index, library.module_no);
 }
 
 }  // namespace
@@ -146,7 +155,10 @@ void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
 
 bool module_loaded(const LinkContext& ctx) {
     const LibraryState& library = ctx.library;
-    return library.loaded.count({ctx.pass1.library_index, library.module_no}) != 0;
+    const std::size_t index = std::size_t(ctx.pass1.library_index);
+    const std::size_t module_no = std::size_t(library.module_no);
+    return index < library.loaded.size() && module_no < library.loaded[index].size() &&
+           library.loaded[index][module_no] != 0;
 }
 
 void read_library(LinkContext& ctx, ImageCursor& file) {

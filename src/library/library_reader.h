@@ -2,9 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "pass1/symbols.h"
@@ -35,9 +33,10 @@ struct LibModule {
 struct LibraryState {
     std::vector<LibModule> lib_modules;  // in the order taken in
 
-    // (library_index, module_no) of every module in lib_modules: a module is
-    // taken in at most once, and later cycles pass over it with one seek.
-    std::set<std::pair<int, int>> loaded;
+    // loaded[library_index][module_no] is set for every module in
+    // lib_modules: a module is taken in at most once, and later cycles pass
+    // over it with one skip. The rows grow only as far as entries were read.
+    std::vector<std::vector<uint8_t>> loaded;
 
     // Position of the module entry being read within its library.
     int module_no = 0;
@@ -61,7 +60,7 @@ struct LibraryState {
 
     // Drops the index of the module just examined.
     void release_index() {
-        index_root = SymbolTable(0);
+        index_root.reset(0);
         index_names.reset();
         index_names_size = 0;
         index_names_used = 0;
@@ -89,7 +88,7 @@ bool module_loaded(const LinkContext& ctx);
 // module's index defines; null when the module is not needed.
 const SymbolEntry* module_needed(const LinkContext& ctx);
 
-// Moves the index's definitions into the global table in ascending order.
+// Moves the index's definitions into the global table.
 void enter_index(LinkContext& ctx);
 
 }  // namespace orv

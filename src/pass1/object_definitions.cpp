@@ -23,20 +23,21 @@ int32_t bit_number_of(uint32_t mask) {
 // The name under which the global table keeps an entry: the table's own
 // copy when the name is known, so that a name mentioned by many modules is
 // pooled once.
-const char* global_name(LinkContext& ctx, std::string_view name) {
-    const SymbolEntry* known = ctx.symbols.find_symbol(name);
+const char* global_name(LinkContext& ctx, std::string_view name, uint64_t hash) {
+    const SymbolEntry* known = ctx.symbols.find_symbol(name, hash);
     return known != nullptr ? known->name : ctx.str_save(name);
 }
 
 // A definition goes to the global table, or, while a library module's index
 // is being read, to that index with its name in the index's name buffer.
 void enter_definition(LinkContext& ctx, SymbolEntry& entry, std::string_view name) {
+    const uint64_t hash = name_hash(name);
     if (ctx.library.index_mode) {
         entry.name = index_name_save(ctx, name);
-        ctx.library.index_root.enter_symbol(entry);
+        ctx.library.index_root.enter_symbol(entry, hash);
     } else {
-        entry.name = global_name(ctx, name);
-        ctx.symbols.enter_symbol(entry);
+        entry.name = global_name(ctx, name, hash);
+        ctx.symbols.enter_symbol(entry, hash);
     }
 }
 
@@ -151,8 +152,9 @@ void red_r_ext(LinkContext& ctx, ImageCursor& file) {
     // module's index is being built.
     int length;
     while ((length = red_string(file, name)) != 0) {
-        entry.name = global_name(ctx, view(name, length));
-        ctx.symbols.enter_symbol(entry);
+        const uint64_t hash = name_hash(view(name, length));
+        entry.name = global_name(ctx, view(name, length), hash);
+        ctx.symbols.enter_symbol(entry, hash);
     }
     ctx.reader.next_tag = file.get();
 }
