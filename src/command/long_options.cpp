@@ -19,6 +19,7 @@ struct LongOption {
 const LongOption LONG_OPTIONS[] = {
     {"help", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_help = 1; }},
     {"version", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_version = 1; }},
+    {"stats", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.opt_stats = 1; }},
 };
 
 const LongOption* find_long_option(std::string_view name) {

@@ -22,6 +22,7 @@ struct Options {
     // command parameters field.
     int ask_help = 0;     // --help: the usage text instead of a link
     int ask_version = 0;  // --version: the title line instead of a link
+    int opt_stats = 0;    // --stats: phase times and counts on standard error after the run
 };
 
 }  // namespace orv

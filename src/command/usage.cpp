@@ -32,6 +32,9 @@ const char* const USAGE_TEXT =
     "parameters; a VALUE is taken as typed and ends at a blank):\n"
     "  --help                 this text\n"
     "  --version              the title line on standard output\n"
+    "  --stats                after the run, each phase's wall time and the link's counts\n"
+    "                         (files, bytes, modules, cycles, names, relocations) on\n"
+    "                         standard error\n"
     "\n"
     "Exit status: 0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
     "4 internal errors.\n";

@@ -2,6 +2,7 @@
 #include "command/command_input.h"
 #include "command/options.h"
 #include "driver/input_store.h"
+#include "driver/link_stats.h"
 #include "driver/pools.h"
 #include "library/library_reader.h"
 #include "output/output_state.h"
@@ -33,6 +34,7 @@ struct LinkContext {
     LibraryState library;
     Pass2State pass2;
     OutputState output;
+    LinkStats stats;
 
     // Set by findings that let the link go on; the finish turns it into status 1.
     int link_failed = 0;

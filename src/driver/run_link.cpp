@@ -11,26 +11,38 @@
 
 namespace orv {
 
-int run_link(LinkContext& ctx, const std::vector<std::string>& args) {
+namespace {
+
+int run_phases(LinkContext& ctx, const std::vector<std::string>& args) {
     try {
+        LinkStats& stats = ctx.stats;
         // Start-up: the pools and the address limit.
-        init_linker(ctx);
+        { PhaseTimer timer(stats, Phase::START_UP); init_linker(ctx); }
         // Command input: fields, banner, options, file lists, section information, output names.
-        get_command(ctx, args);
+        { PhaseTimer timer(stats, Phase::COMMAND); get_command(ctx, args); }
         // Pass 1: modules' sections and names, library modules until every name is defined.
-        pass1(ctx);
+        { PhaseTimer timer(stats, Phase::PASS1); pass1(ctx); }
         // Placement: addresses of every section and unit; the output files are created.
-        allocate_sections(ctx);
+        { PhaseTimer timer(stats, Phase::PLACEMENT); allocate_sections(ctx); }
         // Pass 2: contents relocated and streamed into the HEX file.
-        pass2(ctx);
+        { PhaseTimer timer(stats, Phase::PASS2); pass2(ctx); }
         // Finish: totals, map and symbol files, exit status of the findings.
-        finish(ctx);
+        { PhaseTimer timer(stats, Phase::FINISH); finish(ctx); }
         return 0;
     } catch (const LinkError& error) {
         return report_fatal(ctx.console, error);
     } catch (const std::bad_alloc&) {
         return report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
     }
+}
+
+}  // namespace
+
+int run_link(LinkContext& ctx, const std::vector<std::string>& args) {
+    int status = run_phases(ctx, args);
+    // After the run, whatever its end: the figures describe what was done.
+    print_stats(ctx);
+    return status;
 }
 
 }  // namespace orv

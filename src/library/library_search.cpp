@@ -75,6 +75,7 @@ void read_libraries(LinkContext& ctx) {
         command.lib_file_flags.resize(command.lib_file_names.size(), 0);
     }
     for (;;) {
+        ++ctx.stats.search_cycles;
         state.member_added = 0;
         state.library_index = 0;
         for (std::size_t i = 0; i < command.lib_file_names.size(); ++i) {

@@ -50,6 +50,7 @@ void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, st
     reader.unit_base = ctx.sections.unit_count;
     std::fprintf(ctx.console.out, "processing \"%s\"\n", name);
     red_r_module(ctx, file);
+    ++ctx.stats.modules_read;
     table.first_unit[i] = reader.unit_base;
     table.last_unit[i] = ctx.sections.unit_count - 1;
     // The stop tag has been read: pass 2 starts again with it.
