@@ -53,6 +53,39 @@ void mark_loaded(LibraryState& library, int library_index, int module_no) {
     row[std::size_t(module_no)] = 1;
 }
 
+// Keeps the index of an entry passed over, for later cycles. With -DEBUG
+// every cycle reads every index, so that each prints its trace lines.
+void remember_passed(LinkContext& ctx, const char* entry_key, long resume_offset, int next_tag) {
+    if (ctx.options.opt_debug) return;
+    LibraryState& library = ctx.library;
+    const SymbolTable& index = library.index_root;
+    PassedIndex passed{library.passed_names.size(), index.size(), resume_offset, next_tag,
+                       ctx.reader.max_label_unit};
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        library.passed_names.emplace_back(index.entry(i).name);
+        library.passed_hashes.push_back(index.entry_hash(i));
+    }
+    library.passed[entry_key] = passed;
+}
+
+// Passes over an entry whose index an earlier cycle kept, unless one of its
+// names is now undefined: then the entry is read in full and taken in.
+bool pass_again(LinkContext& ctx, ImageCursor& file, const char* entry_key) {
+    LibraryState& library = ctx.library;
+    if (library.passed.empty()) return false;
+    auto found = library.passed.find(entry_key);
+    if (found == library.passed.end()) return false;
+    const PassedIndex& passed = found->second;
+    for (std::size_t i = passed.first_name; i < passed.first_name + passed.name_count; ++i) {
+        const SymbolEntry* global = ctx.symbols.find_symbol(library.passed_names[i], library.passed_hashes[i]);
+        if (global != nullptr && global->state == SYM_UNDEFINED) return false;
+    }
+    ctx.reader.max_label_unit = passed.max_label_unit;
+    ctx.reader.next_tag = passed.next_tag;
+    file.seek(passed.resume_offset);
+    return true;
+}
+
 // Takes the module whose index has just been read into the link: its names,
 // units and external references, and the record pass 2 finds it by.
 void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const SymbolEntry& needed) {
@@ -133,6 +166,12 @@ void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
         return;
     }
 
+    // Passed over before and still not needed: passed over again without
+    // reading its index a second time. The bytes are the same, so every
+    // check they could fail has been made already.
+    const char* entry_key = file.data() + file.tell();
+    if (pass_again(ctx, file, entry_key)) return;
+
     if (read_tag(file) != LIB_TAG_MODULE_NUMBER) internal_error("19");
     red_number(file, 4);
     ctx.reader.max_label_unit = -1;
@@ -140,14 +179,15 @@ void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
 
     const SymbolEntry* needed = module_needed(ctx);
     if (needed == nullptr) {
-        if (library.index_root.multiple_defined()) {
-            enter_index_duplicates(ctx, std::string_view(name, std::size_t(length)));
-        }
-        library.release_index();
+        const bool duplicates = library.index_root.multiple_defined();
+        if (duplicates) enter_index_duplicates(ctx, std::string_view(name, std::size_t(length)));
+        const int next_tag = ctx.reader.next_tag;
         // The tag after the index records has been read already; skip_rest
         // counts from it, and a skip_rest of 0 points backwards.
         if (skip_rest == 0) error_exit(ERR_SEEK, ctx.reader.current_file);
         skip_forward(ctx, file, uint64_t(skip_rest) - 1);
+        if (!duplicates) remember_passed(ctx, entry_key, file.tell(), next_tag);
+        library.release_index();
         return;
     }
     take_module(ctx, file, ctx.str_save(std::string_view(name, std::size_t(length))), *needed);

@@ -2,7 +2,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "pass1/symbols.h"
@@ -30,6 +32,17 @@ struct LibModule {
     const char* needed_by_member = nullptr;
 };
 
+// The index of a library module entry that a search cycle passed over: its
+// names with their hashes, and where the reader stood after the entry. A
+// later cycle looks these names up instead of reading the index again.
+struct PassedIndex {
+    std::size_t first_name;  // into LibraryState::passed_names
+    std::size_t name_count;
+    long resume_offset;      // the next entry
+    int next_tag;            // the tag after the index records
+    int32_t max_label_unit;
+};
+
 struct LibraryState {
     std::vector<LibModule> lib_modules;  // in the order taken in
 
@@ -37,6 +50,12 @@ struct LibraryState {
     // lib_modules: a module is taken in at most once, and later cycles pass
     // over it with one skip. The rows grow only as far as entries were read.
     std::vector<std::vector<uint8_t>> loaded;
+
+    // Entries passed over, keyed by the address in their library's image
+    // of the byte after their skip fields.
+    std::unordered_map<const char*, PassedIndex> passed;
+    std::vector<std::string> passed_names;
+    std::vector<uint64_t> passed_hashes;
 
     // Position of the module entry being read within its library.
     int module_no = 0;

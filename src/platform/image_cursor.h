@@ -23,8 +23,9 @@ public:
     // Offset of the next byte from the start of the image.
     long tell() const { return long(pos_); }
 
-    // Bytes in the whole image.
+    // Bytes in the whole image, and its first byte.
     std::size_t size() const { return size_; }
+    const char* data() const { return data_; }
 
     // Absolute and relative positioning; false for a position before the
     // start, which a host file refuses as well.
