@@ -3,6 +3,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "driver/diagnostics.h"
 #include "platform/image_cursor.h"
 
 namespace orv {
@@ -57,7 +58,12 @@ constexpr int NAME_LIMIT = 511;
 
 // A big-endian unsigned number of 1 to 4 bytes; the end of the file inside
 // it is internal error point "9".
-uint32_t red_number(ImageCursor& file, int width);
+// Inline: every record is mostly numbers.
+inline uint32_t red_number(ImageCursor& file, int width) {
+    uint32_t value = 0;
+    if (!file.number(width, value)) [[unlikely]] internal_error("9");
+    return value;
+}
 
 // A zero-terminated name into a buffer of NAME_LIMIT + 1 bytes; returns the
 // number of characters kept. The end of the file while keeping is point

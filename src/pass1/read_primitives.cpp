@@ -3,12 +3,6 @@
 
 namespace orv {
 
-uint32_t red_number(ImageCursor& file, int width) {
-    uint32_t value = 0;
-    if (!file.number(width, value)) internal_error("9");
-    return value;
-}
-
 int red_string(ImageCursor& file, char (&buffer)[NAME_LIMIT + 1]) {
     std::size_t kept = 0;
     if (!file.name(buffer, NAME_LIMIT, kept)) internal_error(kept < NAME_LIMIT ? "10" : "11");

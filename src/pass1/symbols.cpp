@@ -89,7 +89,6 @@ SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
     slots_[at] = Slot{uint32_t(hash), uint32_t(count_ + 1)};
     hashes_.push_back(hash);
     SymbolEntry* added = &entry(count_);
-    *added = SymbolEntry{};
     ++count_;
     sorted_.clear();
     return added;
