@@ -62,8 +62,10 @@ void remember_passed(LinkContext& ctx, const char* entry_key, long resume_offset
     PassedIndex passed{library.passed_names.size(), index.size(), resume_offset, next_tag,
                        ctx.reader.max_label_unit};
     for (std::size_t i = 0; i < index.size(); ++i) {
-        library.passed_names.emplace_back(index.entry(i).name);
-        library.passed_hashes.push_back(index.entry_hash(i));
+        library.passed_names.push_back(library.passed_text.size());
+        library.passed_text.append(index.entry(i).name);
+        library.passed_text.push_back('\0');
+        library.passed_hashes.push_back(SymbolTable::kept_hash(index.entry_hash(i)));
     }
     library.passed[entry_key] = passed;
 }
@@ -77,7 +79,8 @@ bool pass_again(LinkContext& ctx, ImageCursor& file, const char* entry_key) {
     if (found == library.passed.end()) return false;
     const PassedIndex& passed = found->second;
     for (std::size_t i = passed.first_name; i < passed.first_name + passed.name_count; ++i) {
-        const SymbolEntry* global = ctx.symbols.find_symbol(library.passed_names[i], library.passed_hashes[i]);
+        const char* name = library.passed_text.data() + library.passed_names[i];
+        const SymbolEntry* global = ctx.symbols.find_symbol(name, library.passed_hashes[i]);
         if (global != nullptr && global->state == SYM_UNDEFINED) return false;
     }
     ctx.reader.max_label_unit = passed.max_label_unit;

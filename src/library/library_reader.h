@@ -54,8 +54,11 @@ struct LibraryState {
     // Entries passed over, keyed by the address in their library's image
     // of the byte after their skip fields.
     std::unordered_map<const char*, PassedIndex> passed;
-    std::vector<std::string> passed_names;
-    std::vector<uint64_t> passed_hashes;
+    // Their names back to back, each with its zero byte, and the names'
+    // offsets and hashes.
+    std::string passed_text;
+    std::vector<std::size_t> passed_names;
+    std::vector<uint32_t> passed_hashes;
 
     // Position of the module entry being read within its library.
     int module_no = 0;

@@ -53,12 +53,14 @@ void SymbolTable::reset(std::size_t capacity) {
 
 void SymbolTable::grow_slots() {
     std::size_t size = slots_.empty() ? FIRST_SLOTS : slots_.size() * 2;
+    // The old slots go first: the entries' hashes rebuild them.
+    std::vector<Slot>().swap(slots_);
     slots_.assign(size, Slot{0, 0});
     const std::size_t mask = size - 1;
     for (std::size_t i = 0; i < count_; ++i) {
         std::size_t at = std::size_t(hashes_[i]) & mask;
         while (slots_[at].index != 0) at = (at + 1) & mask;
-        slots_[at] = Slot{uint32_t(hashes_[i]), uint32_t(i + 1)};
+        slots_[at] = Slot{hashes_[i], uint32_t(i + 1)};
     }
 }
 
@@ -87,7 +89,7 @@ SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
     std::size_t at = std::size_t(hash) & mask;
     while (slots_[at].index != 0) at = (at + 1) & mask;
     slots_[at] = Slot{uint32_t(hash), uint32_t(count_ + 1)};
-    hashes_.push_back(hash);
+    hashes_.push_back(kept_hash(hash));
     SymbolEntry* added = &entry(count_);
     ++count_;
     sorted_.clear();

@@ -68,6 +68,10 @@ public:
     const SymbolEntry& entry(std::size_t i) const { return chunks_[i / CHUNK][i % CHUNK]; }
     uint64_t entry_hash(std::size_t i) const { return hashes_[i]; }
 
+    // The table places names by the low 32 bits of their hash; that is all
+    // it keeps of a hash.
+    static uint32_t kept_hash(uint64_t hash) { return uint32_t(hash); }
+
     // Every entry in ascending byte-wise name order. Sorted when first asked
     // after a change, then kept until the next entry comes in.
     const std::vector<SymbolEntry*>& in_name_order() const;
@@ -87,7 +91,7 @@ private:
     // Entries live in fixed blocks, so pointers to them stay valid as the
     // table grows.
     std::vector<std::unique_ptr<SymbolEntry[]>> chunks_;
-    std::vector<uint64_t> hashes_;
+    std::vector<uint32_t> hashes_;
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
     std::size_t capacity_;
