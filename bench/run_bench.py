@@ -305,7 +305,7 @@ def main():
                 versions.append((r.stdout + r.stderr).strip().splitlines()[0])
         with open(a.results, "w") as f:
             f.write("# Benchmark results\n\n")
-            f.write(f"Run of `make bench` on {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC; "
+            f.write(f"Run of `bench/run_bench.py` on {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC; "
                     f"{a.runs} runs per program and set, alternating; medians.\n\n")
             f.write(f"- machine: {platform.node()}, {os.cpu_count()} CPUs ({cpu}), Linux {platform.release()}\n")
             f.write(f"- peers: {', '.join(versions) if versions else 'none installed'}\n")
