@@ -4,7 +4,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= 2
 
-.PHONY: all build build-asan demo test clean
+.PHONY: all build build-asan demo test bench clean
 
 all: build
 
@@ -23,6 +23,11 @@ demo: build
 test: build build-asan
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 	cd $(ASAN_BUILD) && ctest -j $(JOBS) --output-on-failure
+
+# Links the synthetic workload sets with orvlink (and the peer linkers when
+# installed) and prints one table; bench/RESULTS.md keeps the last recorded run.
+bench: build
+	python3 bench/run_bench.py --build $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -30,6 +30,7 @@ const LongOption LONG_OPTIONS[] = {
      [](LinkContext& ctx, std::string_view value) { ctx.options.link_report = ctx.str_save(value); }},
     {"memory-map", Value::REQUIRED,
      [](LinkContext& ctx, std::string_view value) { ctx.options.memory_map = ctx.str_save(value); }},
+    {"stats", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.opt_stats = 1; }},
 };
 
 const LongOption* find_long_option(std::string_view name) {

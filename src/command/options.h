@@ -31,6 +31,7 @@ struct Options {
     int print_memory_usage = 0;         // --print-memory-usage: the region table after the totals
     const char* link_report = nullptr;  // --link-report=FILE: the JSON link report
     const char* memory_map = nullptr;   // --memory-map=FILE: the XHTML picture of the memory map
+    int opt_stats = 0;    // --stats: phase times and counts on standard error after the run
 };
 
 }  // namespace orv

@@ -42,6 +42,9 @@ const char* const USAGE_TEXT =
     "  --print-memory-usage   a table of the regions' use after the totals\n"
     "  --link-report=FILE     write a JSON report of the link to FILE\n"
     "  --memory-map=FILE      write a picture of the memory map (XHTML) to FILE\n"
+    "  --stats                after the run, each phase's wall time and the link's counts\n"
+    "                         (files, bytes, modules, cycles, names, relocations) on\n"
+    "                         standard error\n"
     "\n"
     "Exit status: 0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
     "4 internal errors.\n";

@@ -221,6 +221,17 @@ void print_name(std::FILE* stream, std::string_view name) {
     }
 }
 
+void print_processing(std::FILE* stream, const char* file, const char* member) {
+    std::fputs("processing \"", stream);
+    print_name(stream, file);
+    if (member != nullptr) {
+        std::fputs(" ( ", stream);
+        print_name(stream, member);
+        std::fputs(" )", stream);
+    }
+    std::fputs("\"\n", stream);
+}
+
 namespace {
 
 // Flushes a console stream; false when any of its output was lost.

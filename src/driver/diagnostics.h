@@ -110,6 +110,10 @@ void report_listed_more(const Console& console, const char* format, ...) __attri
 void print_name(std::FILE* stream, const char* name);
 void print_name(std::FILE* stream, std::string_view name);
 
+// The progress line of a file, or of a library's module, that a pass reads:
+// "processing "NAME"" or "processing "LIBRARY ( MODULE )"", names escaped.
+void print_processing(std::FILE* stream, const char* file, const char* member = nullptr);
+
 // Ends a run that would return `status`: flushes the console streams, and
 // when either could not be written, says so on the other one (error 36) and
 // turns a successful status into that error's. A failed status is kept: it

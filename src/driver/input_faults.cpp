@@ -113,10 +113,10 @@ const CheckText* check_of(const LinkError& error) {
 
 }  // namespace
 
-InputPosition input_position(const BinaryInput& input) { return {input.tell(), input.ended()}; }
+InputPosition input_position(const ImageCursor& input) { return {input.tell(), input.ended()}; }
 
-InputInUse::InputInUse(LinkContext& ctx, const char* file, const BinaryInput& input,
-                       const BinaryInput* relocation_input, const char* member)
+InputInUse::InputInUse(LinkContext& ctx, const char* file, const ImageCursor& input,
+                       const ImageCursor* relocation_input, const char* member)
     : ctx_(ctx), file_(file), member_(member), input_(input), relocation_input_(relocation_input),
       exceptions_(std::uncaught_exceptions()) {}
 

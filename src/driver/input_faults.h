@@ -3,7 +3,7 @@
 #include <string>
 
 #include "driver/explain.h"
-#include "platform/binary_input.h"
+#include "platform/image_cursor.h"
 
 namespace orv {
 
@@ -12,7 +12,7 @@ class LinkError;
 
 // Where a reader stands in an input. The one place that asks the input
 // layer for it.
-InputPosition input_position(const BinaryInput& input);
+InputPosition input_position(const ImageCursor& input);
 
 // Marks an input as being read while the object lives. When a fatal error
 // unwinds past it, it records (with --explain) where the reader stood, so
@@ -20,8 +20,8 @@ InputPosition input_position(const BinaryInput& input);
 // record of a run is kept. `member` names the library module being read.
 class InputInUse {
 public:
-    InputInUse(LinkContext& ctx, const char* file, const BinaryInput& input,
-               const BinaryInput* relocation_input = nullptr, const char* member = nullptr);
+    InputInUse(LinkContext& ctx, const char* file, const ImageCursor& input,
+               const ImageCursor* relocation_input = nullptr, const char* member = nullptr);
     ~InputInUse();
     InputInUse(const InputInUse&) = delete;
     InputInUse& operator=(const InputInUse&) = delete;
@@ -30,8 +30,8 @@ private:
     LinkContext& ctx_;
     const char* file_;
     const char* member_;
-    const BinaryInput& input_;
-    const BinaryInput* relocation_input_;
+    const ImageCursor& input_;
+    const ImageCursor* relocation_input_;
     int exceptions_ = 0;
 };
 

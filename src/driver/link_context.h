@@ -3,6 +3,8 @@
 #include "command/options.h"
 #include "driver/explain.h"
 #include "driver/findings.h"
+#include "driver/input_store.h"
+#include "driver/link_stats.h"
 #include "driver/pools.h"
 #include "library/library_reader.h"
 #include "output/cross_reference.h"
@@ -29,6 +31,7 @@ struct LinkContext {
     Console console;
     Pools pools;
     Options options;
+    InputStore inputs;
     CommandState command;
     ReaderState reader;
     SectionTable sections;
@@ -41,6 +44,7 @@ struct LinkContext {
     CrossReferences cross_references;   // --cref
     RegionTable regions;
     FindingLog findings;  // the listed findings, for the link report
+    LinkStats stats;
 
     // Set by findings that let the link go on; the finish turns it into status 1.
     int link_failed = 0;

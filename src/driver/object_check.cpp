@@ -24,8 +24,8 @@ constexpr const char* DISCARD = "/dev/null";
 // here they become symbols of value 0, so that pass 2 finds them.
 void define_references(LinkContext& ctx) {
     std::vector<const char*> undefined;
-    for (const auto& [name, entry] : ctx.symbols.entries()) {
-        if (entry.state == SYM_UNDEFINED) undefined.push_back(entry.name);
+    for (const SymbolEntry* entry : ctx.symbols.in_name_order()) {
+        if (entry->state == SYM_UNDEFINED) undefined.push_back(entry->name);
     }
     for (const char* name : undefined) {
         SymbolEntry definition;

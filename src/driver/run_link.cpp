@@ -15,20 +15,20 @@ namespace orv {
 namespace {
 
 void link_phases(LinkContext& ctx, const std::vector<std::string>& args) {
+    LinkStats& stats = ctx.stats;
     // Start-up: the pools and the address limit.
-    init_linker(ctx);
+    { PhaseTimer timer(stats, Phase::START_UP); init_linker(ctx); }
     // Command input: fields, banner, options, file lists, section information, output names.
-    get_command(ctx, args);
-    // Pass 1: modules' sections and names, library modules until every name is defined.
-    pass1(ctx);
-    // With --why-extract: why each library module was taken in.
-    write_why_extract(ctx);
+    { PhaseTimer timer(stats, Phase::COMMAND); get_command(ctx, args); }
+    // Pass 1: modules' sections and names, library modules until every name is defined;
+    // with --why-extract, why each library module was taken in.
+    { PhaseTimer timer(stats, Phase::PASS1); pass1(ctx); write_why_extract(ctx); }
     // Placement: addresses of every section and unit; the output files are created.
-    allocate_sections(ctx);
+    { PhaseTimer timer(stats, Phase::PLACEMENT); allocate_sections(ctx); }
     // Pass 2: contents relocated and streamed into the HEX file.
-    pass2(ctx);
+    { PhaseTimer timer(stats, Phase::PASS2); pass2(ctx); }
     // Finish: totals, map and symbol files, exit status of the findings.
-    finish(ctx);
+    { PhaseTimer timer(stats, Phase::FINISH); finish(ctx); }
 }
 
 // Runs `run` with every fatal error reported here. Every allocation of a
@@ -50,6 +50,8 @@ int run_reporting(LinkContext& ctx, Run&& run) {
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
     }
+    // With --stats, whatever the end: the figures describe what was done.
+    print_stats(ctx);
     return settle_console(ctx.console, status);
 }
 

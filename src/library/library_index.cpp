@@ -39,7 +39,7 @@ bool index_block_possible(const LinkContext& ctx, long position, const IndexBloc
 
 }  // namespace
 
-void red_l_pub(LinkContext& ctx, BinaryInput& file) {
+void red_l_pub(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_l_pub()\n");
     LibraryState& library = ctx.library;
     ReaderState& reader = ctx.reader;
@@ -71,7 +71,7 @@ void red_l_pub(LinkContext& ctx, BinaryInput& file) {
     library.index_names.reset(new (std::nothrow) char[names_size]);
     if (!library.index_names) error_exit(ERR_OUT_OF_HEAP);
     library.index_names_size = names_size;
-    library.index_root = SymbolTable(std::size_t(total));
+    library.index_root.reset(std::size_t(total));
     library.index_mode = 1;
 
     reader.next_tag = file.get();
@@ -111,19 +111,26 @@ const char* index_name_save(LinkContext& ctx, std::string_view name) {
 // Looking each of the module's names up answers the same question as
 // walking every undefined name of the link, at a cost that depends only on
 // the size of the module's index.
+// The index names are hashed once, as they are read; the global lookups
+// reuse those hashes. Of several needed names the first in name order is
+// the one reported as the reason.
 const SymbolEntry* module_needed(const LinkContext& ctx) {
-    for (const auto& [name, entry] : ctx.library.index_root.entries()) {
-        const SymbolEntry* global = ctx.symbols.find_symbol(name);
-        if (global != nullptr && global->state == SYM_UNDEFINED) return global;
+    const SymbolTable& index = ctx.library.index_root;
+    const SymbolEntry* first = nullptr;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        const SymbolEntry* global = ctx.symbols.find_symbol(index.entry(i).name, index.entry_hash(i));
+        if (global == nullptr || global->state != SYM_UNDEFINED) continue;
+        if (first == nullptr || std::strcmp(global->name, first->name) < 0) first = global;
     }
-    return nullptr;
+    return first;
 }
 
 void enter_index(LinkContext& ctx) {
-    for (const auto& [name, entry] : ctx.library.index_root.entries()) {
-        SymbolEntry definition = entry;
+    const SymbolTable& index = ctx.library.index_root;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        SymbolEntry definition = index.entry(i);
         definition.member_name = ctx.reader.current_member;
-        ctx.symbols.enter_symbol(definition);
+        ctx.symbols.enter_symbol(definition, index.entry_hash(i));
     }
 }
 

@@ -1,15 +1,11 @@
 #include "library/library_reader.h"
 
-#include <climits>
-#include <filesystem>
-#include <system_error>
 
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "library/library_tags.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
-#include "platform/host_files.h"
 
 namespace orv {
 namespace {
@@ -20,21 +16,13 @@ constexpr int TRAILER_RESERVED = 13;
 // The only library format this linker reads.
 constexpr std::string_view LIBRARY_FORMAT = "VER.A";
 
-int read_tag(BinaryInput& file) { return file.get(); }
-
-// The library's size bounds every skip and every index block read from it.
-long library_file_size(const LinkContext& ctx) {
-    std::error_code failed;
-    auto size = std::filesystem::file_size(host_path(ctx.reader.current_file), failed);
-    if (failed || size > uintmax_t(LONG_MAX)) return LONG_MAX;
-    return long(size);
-}
+int read_tag(ImageCursor& file) { return file.get(); }
 
 // A forward skip over a module entry. The host would let a seek run past the
 // end of the file, but the skips of a library always land on the next module
 // entry or at the end of the file: a target beyond the end is a seek the
 // library cannot satisfy.
-void skip_forward(LinkContext& ctx, BinaryInput& file, uint64_t distance) {
+void skip_forward(LinkContext& ctx, ImageCursor& file, uint64_t distance) {
     long here = file.tell();
     long size = ctx.library.file_size;
     if (here < 0 || here > size || distance > uint64_t(size - here) || !file.skip(long(distance))) {
@@ -47,18 +35,63 @@ void skip_forward(LinkContext& ctx, BinaryInput& file, uint64_t distance) {
 // other multiple definition: the entry, with both definers, goes into the
 // global table.
 void enter_index_duplicates(LinkContext& ctx, std::string_view module_name) {
-    for (const auto& [name, entry] : ctx.library.index_root.entries()) {
+    const SymbolTable& index = ctx.library.index_root;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        const SymbolEntry& entry = index.entry(i);
         if (entry.state != SYM_MULTIPLE) continue;
         SymbolEntry kept = entry;
-        kept.name = ctx.str_save(name);
+        kept.name = ctx.str_save(entry.name);
         kept.member_name = ctx.str_save(module_name);
         ctx.symbols.enter_symbol(kept);
     }
 }
 
+void mark_loaded(LibraryState& library, int library_index, int module_no) {
+    if (library.loaded.size() <= std::size_t(library_index)) library.loaded.resize(std::size_t(library_index) + 1);
+    std::vector<uint8_t>& row = library.loaded[std::size_t(library_index)];
+    if (row.size() <= std::size_t(module_no)) row.resize(std::size_t(module_no) + 1, 0);
+    row[std::size_t(module_no)] = 1;
+}
+
+// Keeps the index of an entry passed over, for later cycles. With -DEBUG
+// every cycle reads every index, so that each prints its trace lines.
+void remember_passed(LinkContext& ctx, const char* entry_key, long resume_offset, int next_tag) {
+    if (ctx.options.opt_debug) return;
+    LibraryState& library = ctx.library;
+    const SymbolTable& index = library.index_root;
+    PassedIndex passed{library.passed_names.size(), index.size(), resume_offset, next_tag,
+                       ctx.reader.max_label_unit};
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        library.passed_names.push_back(library.passed_text.size());
+        library.passed_text.append(index.entry(i).name);
+        library.passed_text.push_back('\0');
+        library.passed_hashes.push_back(SymbolTable::kept_hash(index.entry_hash(i)));
+    }
+    library.passed[entry_key] = passed;
+}
+
+// Passes over an entry whose index an earlier cycle kept, unless one of its
+// names is now undefined: then the entry is read in full and taken in.
+bool pass_again(LinkContext& ctx, ImageCursor& file, const char* entry_key) {
+    LibraryState& library = ctx.library;
+    if (library.passed.empty()) return false;
+    auto found = library.passed.find(entry_key);
+    if (found == library.passed.end()) return false;
+    const PassedIndex& passed = found->second;
+    for (std::size_t i = passed.first_name; i < passed.first_name + passed.name_count; ++i) {
+        const char* name = library.passed_text.data() + library.passed_names[i];
+        const SymbolEntry* global = ctx.symbols.find_symbol(name, library.passed_hashes[i]);
+        if (global != nullptr && global->state == SYM_UNDEFINED) return false;
+    }
+    ctx.reader.max_label_unit = passed.max_label_unit;
+    ctx.reader.next_tag = passed.next_tag;
+    file.seek(passed.resume_offset);
+    return true;
+}
+
 // Takes the module whose index has just been read into the link: its names,
 // units and external references, and the record pass 2 finds it by.
-void take_module(LinkContext& ctx, BinaryInput& file, const char* name, const SymbolEntry& needed) {
+void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const SymbolEntry& needed) {
     LibraryState& library = ctx.library;
     ReaderState& reader = ctx.reader;
     ctx.pass1.member_added = 1;
@@ -95,12 +128,12 @@ void take_module(LinkContext& ctx, BinaryInput& file, const char* name, const Sy
                                             int32_t(code_offset), reader.unit_base,
                                             ctx.sections.unit_count - 1, needed_name, needed_by_file,
                                             needed_by_member});
-    library.loaded.emplace(ctx.pass1.library_index, library.module_no);
+    mark_loaded(library, ctx.pass1.library_index, library.module_no);
 }
 
 }  // namespace
 
-uint32_t red_l_head(LinkContext& ctx, BinaryInput& file) {
+uint32_t red_l_head(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_l_head()\n");
     char text[NAME_LIMIT + 1];
     if (read_tag(file) != LIB_TAG_TITLE) internal_error("12");
@@ -120,7 +153,7 @@ uint32_t red_l_head(LinkContext& ctx, BinaryInput& file) {
     return module_count;
 }
 
-void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
+void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_l_tbl()\n");
     LibraryState& library = ctx.library;
     char name[NAME_LIMIT + 1];
@@ -136,6 +169,12 @@ void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
         return;
     }
 
+    // Passed over before and still not needed: passed over again without
+    // reading its index a second time. The bytes are the same, so every
+    // check they could fail has been made already.
+    const char* entry_key = file.data() + file.tell();
+    if (pass_again(ctx, file, entry_key)) return;
+
     if (read_tag(file) != LIB_TAG_MODULE_NUMBER) internal_error("19");
     red_number(file, 4);
     ctx.reader.max_label_unit = -1;
@@ -143,14 +182,15 @@ void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
 
     const SymbolEntry* needed = module_needed(ctx);
     if (needed == nullptr) {
-        if (library.index_root.multiple_defined()) {
-            enter_index_duplicates(ctx, std::string_view(name, std::size_t(length)));
-        }
-        library.release_index();
+        const bool duplicates = library.index_root.multiple_defined();
+        if (duplicates) enter_index_duplicates(ctx, std::string_view(name, std::size_t(length)));
+        const int next_tag = ctx.reader.next_tag;
         // The tag after the index records has been read already; skip_rest
         // counts from it, and a skip_rest of 0 points backwards.
         if (skip_rest == 0) error_exit(ERR_SEEK, ctx.reader.current_file);
         skip_forward(ctx, file, uint64_t(skip_rest) - 1);
+        if (!duplicates) remember_passed(ctx, entry_key, file.tell(), next_tag);
+        library.release_index();
         return;
     }
     take_module(ctx, file, ctx.str_save(std::string_view(name, std::size_t(length))), *needed);
@@ -158,12 +198,16 @@ void red_l_tbl(LinkContext& ctx, BinaryInput& file) {
 
 bool module_loaded(const LinkContext& ctx) {
     const LibraryState& library = ctx.library;
-    return library.loaded.count({ctx.pass1.library_index, library.module_no}) != 0;
+    const std::size_t index = std::size_t(ctx.pass1.library_index);
+    const std::size_t module_no = std::size_t(library.module_no);
+    return index < library.loaded.size() && module_no < library.loaded[index].size() &&
+           library.loaded[index][module_no] != 0;
 }
 
-void read_library(LinkContext& ctx, BinaryInput& file) {
+void read_library(LinkContext& ctx, ImageCursor& file) {
     LibraryState& library = ctx.library;
-    library.file_size = library_file_size(ctx);
+    // The library's size bounds every skip and every index block read from it.
+    library.file_size = long(file.size());
     uint32_t module_count = red_l_head(ctx, file);
     // A count larger than the entries present ends at the first missing
     // entry's tag; every entry moves the reader forward.

@@ -2,13 +2,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <set>
+#include <string>
 #include <string_view>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "pass1/symbols.h"
-#include "platform/binary_input.h"
+#include "platform/image_cursor.h"
 
 namespace orv {
 
@@ -32,12 +32,33 @@ struct LibModule {
     const char* needed_by_member = nullptr;
 };
 
+// The index of a library module entry that a search cycle passed over: its
+// names with their hashes, and where the reader stood after the entry. A
+// later cycle looks these names up instead of reading the index again.
+struct PassedIndex {
+    std::size_t first_name;  // into LibraryState::passed_names
+    std::size_t name_count;
+    long resume_offset;      // the next entry
+    int next_tag;            // the tag after the index records
+    int32_t max_label_unit;
+};
+
 struct LibraryState {
     std::vector<LibModule> lib_modules;  // in the order taken in
 
-    // (library_index, module_no) of every module in lib_modules: a module is
-    // taken in at most once, and later cycles pass over it with one seek.
-    std::set<std::pair<int, int>> loaded;
+    // loaded[library_index][module_no] is set for every module in
+    // lib_modules: a module is taken in at most once, and later cycles pass
+    // over it with one skip. The rows grow only as far as entries were read.
+    std::vector<std::vector<uint8_t>> loaded;
+
+    // Entries passed over, keyed by the address in their library's image
+    // of the byte after their skip fields.
+    std::unordered_map<const char*, PassedIndex> passed;
+    // Their names back to back, each with its zero byte, and the names'
+    // offsets and hashes.
+    std::string passed_text;
+    std::vector<std::size_t> passed_names;
+    std::vector<uint32_t> passed_hashes;
 
     // Position of the module entry being read within its library.
     int module_no = 0;
@@ -61,7 +82,7 @@ struct LibraryState {
 
     // Drops the index of the module just examined.
     void release_index() {
-        index_root = SymbolTable(0);
+        index_root.reset(0);
         index_names.reset();
         index_names_size = 0;
         index_names_used = 0;
@@ -75,12 +96,12 @@ const char* index_name_save(LinkContext& ctx, std::string_view name);
 // Reads one open library file (named by current_file, numbered by
 // library_index) and takes in every module that defines a still-undefined
 // name. The caller closes the file.
-void read_library(LinkContext& ctx, BinaryInput& file);
+void read_library(LinkContext& ctx, ImageCursor& file);
 
 // The steps of read_library, each reading from the current position.
-uint32_t red_l_head(LinkContext& ctx, BinaryInput& file);  // returns the module count
-void red_l_tbl(LinkContext& ctx, BinaryInput& file);
-void red_l_pub(LinkContext& ctx, BinaryInput& file);
+uint32_t red_l_head(LinkContext& ctx, ImageCursor& file);  // returns the module count
+void red_l_tbl(LinkContext& ctx, ImageCursor& file);
+void red_l_pub(LinkContext& ctx, ImageCursor& file);
 
 // True when the module entry being read was taken in by an earlier cycle.
 bool module_loaded(const LinkContext& ctx);
@@ -89,7 +110,7 @@ bool module_loaded(const LinkContext& ctx);
 // module's index defines; null when the module is not needed.
 const SymbolEntry* module_needed(const LinkContext& ctx);
 
-// Moves the index's definitions into the global table in ascending order.
+// Moves the index's definitions into the global table.
 void enter_index(LinkContext& ctx);
 
 }  // namespace orv

@@ -29,7 +29,7 @@ bool ends_in_separator(std::string_view dir) {
 // Opens a library by the search rule. A library not yet found is looked for
 // in the library directory first; the path that opens it replaces its stored
 // name, so later cycles, pass 2 and messages all use that path.
-std::unique_ptr<BinaryInput> open_library(LinkContext& ctx, const char*& name, int& found,
+ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
                                           bool requested) {
     std::string_view dir = ctx.pass1.library_dir != nullptr ? ctx.pass1.library_dir : "";
     std::string_view stored = name;
@@ -41,31 +41,30 @@ std::unique_ptr<BinaryInput> open_library(LinkContext& ctx, const char*& name, i
             if (!ends_in_separator(dir)) joined += '\\';
             joined += stored;
             if (joined.size() <= PATH_LIMIT) {
-                if (auto file = BinaryInput::open(joined)) {
+                if (const std::string* image = ctx.inputs.open(joined)) {
                     name = ctx.str_save(joined);
                     found = 1;
-                    return file;
+                    return ImageCursor(*image);
                 }
             }
         }
     }
-    auto file = BinaryInput::open(stored);
-    if (!file) error_exit(ERR_FILE_NOT_FOUND, stored);
+    const std::string* image = ctx.inputs.open(stored);
+    if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, stored);
     found = 1;
-    return file;
+    return ImageCursor(*image);
 }
 
 // Reads one library of the cycle. Returns true when pass 1 is complete:
 // nothing is unresolved any more and no name is defined twice. When nothing
 // is unresolved but a name is defined twice, the run ends here.
 bool search_library(LinkContext& ctx, const char*& name, int& found, bool requested) {
-    auto file = open_library(ctx, name, found, requested);
+    ImageCursor file = open_library(ctx, name, found, requested);
     ctx.reader.current_file = name;
     {
-        InputInUse reading(ctx, name, *file);
-        read_library(ctx, *file);
+        InputInUse reading(ctx, name, file);
+        read_library(ctx, file);
     }
-    file.reset();
     if (ctx.symbols.has_unresolved()) return false;
     if (ctx.symbols.multiple_defined()) fail_with_symbol_errors(ctx);
     return true;
@@ -80,6 +79,7 @@ void read_libraries(LinkContext& ctx) {
         command.lib_file_flags.resize(command.lib_file_names.size(), 0);
     }
     for (;;) {
+        ++ctx.stats.search_cycles;
         state.member_added = 0;
         state.library_index = 0;
         for (std::size_t i = 0; i < command.lib_file_names.size(); ++i) {

@@ -43,14 +43,10 @@ void write_cross_reference(LinkContext& ctx, TextOutput* map) {
         }
     };
 
-    // Names and references sorted once, by bytes as the map sorts names;
-    // the references of one name keep their reading order.
-    std::vector<const SymbolEntry*> names;
-    names.reserve(ctx.symbols.entries().size());
-    for (const auto& [name, entry] : ctx.symbols.entries()) names.push_back(&entry);
+    // Names in the map's order (by bytes) and references sorted once the
+    // same way; the references of one name keep their reading order.
+    const std::vector<SymbolEntry*>& names = ctx.symbols.in_name_order();
     auto by_name = [](const char* a, const char* b) { return std::string_view(a) < std::string_view(b); };
-    std::sort(names.begin(), names.end(),
-              [&](const SymbolEntry* a, const SymbolEntry* b) { return by_name(a->name, b->name); });
     std::vector<Reference> references = ctx.cross_references.references;
     std::stable_sort(references.begin(), references.end(),
                      [&](const Reference& a, const Reference& b) { return by_name(a.name, b.name); });

@@ -45,6 +45,7 @@ void hex_put_byte(LinkContext& ctx, int byte) {
     put_hex_digits(hex.record_text + hex.record_pos, 2, uint32_t(byte));
     hex.record_pos += 2;
     hex.record_count += 1;
+    ++ctx.stats.hex_data_bytes;
     hex.record_sum += byte & 0xFF;
     hex.out_address = int32_t(uint32_t(hex.out_address) + 1u);
     if ((hex.out_address & 0xF) == 0) hex_flush(ctx);

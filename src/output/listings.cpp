@@ -64,7 +64,8 @@ void list_globals(LinkContext& ctx, GlobalListing& listing) {
     const bool sym = listing.target == ListingTarget::SYM;
     const bool wide = !sym && ctx.options.bank_mode;
     const int per_line = sym ? 8 : 3;
-    for (const auto& [name, entry] : ctx.symbols.entries()) {
+    for (const SymbolEntry* sorted : ctx.symbols.in_name_order()) {
+        const SymbolEntry& entry = *sorted;
         if (entry.kind != listing.listing_kind) continue;
         const unsigned long value = as_hex(entry.value);
         const unsigned bit_no = static_cast<uint32_t>(entry.bit_no);

@@ -18,7 +18,7 @@ unsigned long plus(int32_t base, uint32_t local) { return static_cast<uint32_t>(
 
 class LocalWriter {
 public:
-    LocalWriter(LinkContext& ctx, BinaryInput& stream, int32_t last_unit)
+    LocalWriter(LinkContext& ctx, ImageCursor& stream, int32_t last_unit)
         : ctx_(ctx), in_(stream), out_(*ctx.output.sym_file), last_unit_(last_unit) {}
 
     // Writes records until the module's end tag.
@@ -163,7 +163,7 @@ private:
     }
 
     LinkContext& ctx_;
-    BinaryInput& in_;
+    ImageCursor& in_;
     TextOutput& out_;
     int32_t last_unit_;
     int count_ = 0;
@@ -172,7 +172,7 @@ private:
 
 }  // namespace
 
-void write_local_symbols(LinkContext& ctx, BinaryInput& stream, int32_t last_unit) {
+void write_local_symbols(LinkContext& ctx, ImageCursor& stream, int32_t last_unit) {
     LocalWriter(ctx, stream, last_unit).run();
 }
 

@@ -24,20 +24,21 @@ int32_t bit_number_of(uint32_t mask) {
 // The name under which the global table keeps an entry: the table's own
 // copy when the name is known, so that a name mentioned by many modules is
 // pooled once.
-const char* global_name(LinkContext& ctx, std::string_view name) {
-    const SymbolEntry* known = ctx.symbols.find_symbol(name);
+const char* global_name(LinkContext& ctx, std::string_view name, uint64_t hash) {
+    const SymbolEntry* known = ctx.symbols.find_symbol(name, hash);
     return known != nullptr ? known->name : ctx.str_save(name);
 }
 
 // A definition goes to the global table, or, while a library module's index
 // is being read, to that index with its name in the index's name buffer.
 void enter_definition(LinkContext& ctx, SymbolEntry& entry, std::string_view name) {
+    const uint64_t hash = name_hash(name);
     if (ctx.library.index_mode) {
         entry.name = index_name_save(ctx, name);
-        ctx.library.index_root.enter_symbol(entry);
+        ctx.library.index_root.enter_symbol(entry, hash);
     } else {
-        entry.name = global_name(ctx, name);
-        ctx.symbols.enter_symbol(entry);
+        entry.name = global_name(ctx, name, hash);
+        ctx.symbols.enter_symbol(entry, hash);
     }
 }
 
@@ -54,7 +55,7 @@ std::string_view view(const char* text, int length) { return std::string_view(te
 
 }  // namespace
 
-void red_r_unit(LinkContext& ctx, BinaryInput& file, int tag) {
+void red_r_unit(LinkContext& ctx, ImageCursor& file, int tag) {
     reader_trace(ctx, "now red_r_unit()\n");
     ReaderState& reader = ctx.reader;
     char name[NAME_LIMIT + 1];
@@ -84,7 +85,7 @@ void red_r_unit(LinkContext& ctx, BinaryInput& file, int tag) {
     }
 }
 
-void red_r_pub(LinkContext& ctx, BinaryInput& file, int tag) {
+void red_r_pub(LinkContext& ctx, ImageCursor& file, int tag) {
     reader_trace(ctx, "now red_r_pub()\n");
     ReaderState& reader = ctx.reader;
     SymbolEntry entry = definition_of_kind(ctx, SYM_LABEL);
@@ -110,7 +111,7 @@ void red_r_pub(LinkContext& ctx, BinaryInput& file, int tag) {
     }
 }
 
-void red_r_sym(LinkContext& ctx, BinaryInput& file) {
+void red_r_sym(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_sym()\n");
     SymbolEntry entry = definition_of_kind(ctx, SYM_SYMBOL);
     char name[NAME_LIMIT + 1];
@@ -124,7 +125,7 @@ void red_r_sym(LinkContext& ctx, BinaryInput& file) {
     ctx.reader.next_tag = file.get();
 }
 
-void red_r_bit(LinkContext& ctx, BinaryInput& file) {
+void red_r_bit(LinkContext& ctx, ImageCursor& file) {
     // The bit-symbol reader shares the label reader's trace line.
     reader_trace(ctx, "now red_r_pub()\n");
     SymbolEntry entry = definition_of_kind(ctx, SYM_BIT);
@@ -141,7 +142,7 @@ void red_r_bit(LinkContext& ctx, BinaryInput& file) {
     ctx.reader.next_tag = file.get();
 }
 
-void red_r_ext(LinkContext& ctx, BinaryInput& file) {
+void red_r_ext(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_ext()\n");
     SymbolEntry entry;
     entry.state = SYM_UNDEFINED;
@@ -152,8 +153,9 @@ void red_r_ext(LinkContext& ctx, BinaryInput& file) {
     // module's index is being built.
     int length;
     while ((length = red_string(file, name)) != 0) {
-        entry.name = global_name(ctx, view(name, length));
-        ctx.symbols.enter_symbol(entry);
+        const uint64_t hash = name_hash(view(name, length));
+        entry.name = global_name(ctx, view(name, length), hash);
+        ctx.symbols.enter_symbol(entry, hash);
         record_reference(ctx, entry.name);
     }
     ctx.reader.next_tag = file.get();

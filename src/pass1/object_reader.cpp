@@ -74,7 +74,7 @@ void request_lib(LinkContext& ctx, std::string_view name) {
 
 }  // namespace
 
-void red_r_fmt(LinkContext& ctx, BinaryInput& file) {
+void red_r_fmt(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_fmt()\n");
     if (file.get() != TAG_FORMAT) internal_error("1.5");
     char text[NAME_LIMIT + 1];
@@ -84,7 +84,7 @@ void red_r_fmt(LinkContext& ctx, BinaryInput& file) {
     if (std::strncmp(text, "VER.A", 5) != 0) error_exit(ERR_FORMAT_MISMATCH, file_name_for_message(ctx));
 }
 
-void red_r_ver(LinkContext& ctx, BinaryInput& file) {
+void red_r_ver(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_ver()\n");
     if (file.get() != TAG_VERSION) internal_error("2");
     char text[NAME_LIMIT + 1];
@@ -98,7 +98,7 @@ void red_r_ver(LinkContext& ctx, BinaryInput& file) {
     }
 }
 
-void red_r_fname(LinkContext& ctx, BinaryInput& file) {
+void red_r_fname(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_fname()\n");
     ReaderState& reader = ctx.reader;
     char name[NAME_LIMIT + 1];
@@ -119,7 +119,7 @@ void red_r_fname(LinkContext& ctx, BinaryInput& file) {
     }
 }
 
-void red_r_module(LinkContext& ctx, BinaryInput& file) {
+void red_r_module(LinkContext& ctx, ImageCursor& file) {
     ReaderState& reader = ctx.reader;
     reader.max_label_unit = -1;
     red_r_fmt(ctx, file);

@@ -3,7 +3,8 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "platform/binary_input.h"
+#include "driver/diagnostics.h"
+#include "platform/image_cursor.h"
 
 namespace orv {
 
@@ -57,31 +58,36 @@ constexpr int NAME_LIMIT = 511;
 
 // A big-endian unsigned number of 1 to 4 bytes; the end of the file inside
 // it is internal error point "9".
-uint32_t red_number(BinaryInput& file, int width);
+// Inline: every record is mostly numbers.
+inline uint32_t red_number(ImageCursor& file, int width) {
+    uint32_t value = 0;
+    if (!file.number(width, value)) [[unlikely]] internal_error("9");
+    return value;
+}
 
 // A zero-terminated name into a buffer of NAME_LIMIT + 1 bytes; returns the
 // number of characters kept. The end of the file while keeping is point
 // "10", while dropping the tail of an over-long name point "11".
-int red_string(BinaryInput& file, char (&buffer)[NAME_LIMIT + 1]);
+int red_string(ImageCursor& file, char (&buffer)[NAME_LIMIT + 1]);
 
 // Reads the header and pass-1 records of one module; returns with the stop
 // tag consumed and left in next_tag.
-void red_r_module(LinkContext& ctx, BinaryInput& file);
+void red_r_module(LinkContext& ctx, ImageCursor& file);
 
 // The header records: format, program version, file names. Each starts at
 // its own tag.
-void red_r_fmt(LinkContext& ctx, BinaryInput& file);
-void red_r_ver(LinkContext& ctx, BinaryInput& file);
-void red_r_fname(LinkContext& ctx, BinaryInput& file);
+void red_r_fmt(LinkContext& ctx, ImageCursor& file);
+void red_r_ver(LinkContext& ctx, ImageCursor& file);
+void red_r_fname(LinkContext& ctx, ImageCursor& file);
 
 // The pass-1 records, called with their tag consumed. `tag` is the tag that
 // continues a run of unit entries or label groups (it differs in libraries).
 // Each leaves the byte after its record in next_tag.
-void red_r_unit(LinkContext& ctx, BinaryInput& file, int tag);
-void red_r_pub(LinkContext& ctx, BinaryInput& file, int tag);
-void red_r_sym(LinkContext& ctx, BinaryInput& file);
-void red_r_bit(LinkContext& ctx, BinaryInput& file);
-void red_r_ext(LinkContext& ctx, BinaryInput& file);
+void red_r_unit(LinkContext& ctx, ImageCursor& file, int tag);
+void red_r_pub(LinkContext& ctx, ImageCursor& file, int tag);
+void red_r_sym(LinkContext& ctx, ImageCursor& file);
+void red_r_bit(LinkContext& ctx, ImageCursor& file);
+void red_r_ext(LinkContext& ctx, ImageCursor& file);
 
 // Rejects a module whose public labels name a unit the module does not
 // have (internal error point "7.1"): called once the module's units have

@@ -43,18 +43,20 @@ void pass1_init(LinkContext& ctx) {
 // Opens one relocatable file, reads its pass-1 part and records where its
 // units are and where pass 2 resumes reading it.
 void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, std::size_t i) {
-    auto file = BinaryInput::open(name);
-    if (!file) error_exit(ERR_FILE_NOT_FOUND, name);
-    InputInUse reading(ctx, name, *file);
+    const std::string* image = ctx.inputs.open(name);
+    if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
+    ImageCursor file(*image);
+    InputInUse reading(ctx, name, file);
     ReaderState& reader = ctx.reader;
     reader.current_file = name;
     reader.unit_base = ctx.sections.unit_count;
-    std::fprintf(ctx.console.out, "processing \"%s\"\n", name);
-    red_r_module(ctx, *file);
+    print_processing(ctx.console.out, name);
+    red_r_module(ctx, file);
+    ++ctx.stats.modules_read;
     table.first_unit[i] = reader.unit_base;
     table.last_unit[i] = ctx.sections.unit_count - 1;
     // The stop tag has been read: pass 2 starts again with it.
-    table.resume_offset[i] = file->tell() - 1;
+    table.resume_offset[i] = file.tell() - 1;
 }
 
 // Only the listed files may request further files and libraries.
@@ -97,7 +99,7 @@ void pass1(LinkContext& ctx) {
     bool libraries_requested = !ctx.options.opt_no_request && ctx.reader.requested_lib_count != 0;
     if (ctx.command.lib_file_names.empty() && !libraries_requested) fail_with_symbol_errors(ctx);
 
-    std::fprintf(ctx.console.out, "processing \"%s\"\n", "Libraries");
+    print_processing(ctx.console.out, "Libraries");
     // The search cycles end the run themselves when names stay unresolved.
     read_libraries(ctx);
 }

@@ -8,13 +8,13 @@
 namespace orv {
 
 void report_symbol_errors(LinkContext& ctx) {
-    for (const auto& [name, entry] : ctx.symbols.entries()) {
-        if (entry.state == SYM_UNDEFINED) {
-            report_listed(ctx.console, ERR_UNRESOLVED, entry.name, entry.file_name);
-            explain_unresolved(ctx, entry);
-        } else if (entry.state == SYM_MULTIPLE) {
-            report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry.name, entry.file_name, entry.other_file);
-            explain_multiple_definition(ctx, entry);
+    for (const SymbolEntry* entry : ctx.symbols.in_name_order()) {
+        if (entry->state == SYM_UNDEFINED) {
+            report_listed(ctx.console, ERR_UNRESOLVED, entry->name, entry->file_name);
+            explain_unresolved(ctx, *entry);
+        } else if (entry->state == SYM_MULTIPLE) {
+            report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry->name, entry->file_name, entry->other_file);
+            explain_multiple_definition(ctx, *entry);
         }
     }
 }

@@ -1,13 +1,107 @@
 #include "pass1/symbols.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "driver/diagnostics.h"
 
 namespace orv {
+namespace {
 
-void SymbolTable::enter_symbol(const SymbolEntry& incoming) {
-    auto found = entries_.find(incoming.name);
-    if (found == entries_.end()) {
-        if (entries_.size() >= capacity_) internal_error("8");
+constexpr std::size_t FIRST_SLOTS = 16;
+
+uint64_t mix(uint64_t h) {
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93u;
+    h ^= h >> 32;
+    return h;
+}
+
+}  // namespace
+
+uint64_t name_hash(std::string_view name) {
+    const char* p = name.data();
+    std::size_t n = name.size();
+    uint64_t h = 0x9E3779B97F4A7C15u ^ n;
+    while (n >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        h = mix(h ^ word);
+        p += 8;
+        n -= 8;
+    }
+    uint64_t tail = 0;
+    if (n != 0) std::memcpy(&tail, p, n);
+    return mix(h ^ tail ^ (uint64_t(n) << 56));
+}
+
+void SymbolTable::reset(std::size_t capacity) {
+    capacity_ = capacity;
+    count_ = 0;
+    undefined_count_ = 0;
+    multiple_defined_ = false;
+    hashes_.clear();
+    sorted_.clear();
+    // A huge index once must not make every later reset expensive.
+    if (slots_.size() > 8 * FIRST_SLOTS) {
+        slots_.assign(FIRST_SLOTS, Slot{0, 0});
+        slots_.shrink_to_fit();
+    } else {
+        std::fill(slots_.begin(), slots_.end(), Slot{0, 0});
+    }
+}
+
+void SymbolTable::grow_slots() {
+    std::size_t size = slots_.empty() ? FIRST_SLOTS : slots_.size() * 2;
+    // The old slots go first: the entries' hashes rebuild them.
+    std::vector<Slot>().swap(slots_);
+    slots_.assign(size, Slot{0, 0});
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < count_; ++i) {
+        std::size_t at = std::size_t(hashes_[i]) & mask;
+        while (slots_[at].index != 0) at = (at + 1) & mask;
+        slots_[at] = Slot{hashes_[i], uint32_t(i + 1)};
+    }
+}
+
+SymbolEntry* SymbolTable::find_symbol(std::string_view name, uint64_t hash) {
+    if (slots_.empty()) return nullptr;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = std::size_t(hash) & mask;; at = (at + 1) & mask) {
+        const Slot& slot = slots_[at];
+        if (slot.index == 0) return nullptr;
+        if (slot.hash != uint32_t(hash)) continue;
+        SymbolEntry& candidate = entry(slot.index - 1);
+        if (std::string_view(candidate.name) == name) return &candidate;
+    }
+}
+
+const SymbolEntry* SymbolTable::find_symbol(std::string_view name, uint64_t hash) const {
+    return const_cast<SymbolTable*>(this)->find_symbol(name, hash);
+}
+
+// A new, empty entry for a name not in the table.
+SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
+    // At most half of the slots in use keeps probe runs short.
+    if (2 * (count_ + 1) > slots_.size()) grow_slots();
+    if (count_ / CHUNK == chunks_.size()) chunks_.push_back(std::make_unique<SymbolEntry[]>(CHUNK));
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = std::size_t(hash) & mask;
+    while (slots_[at].index != 0) at = (at + 1) & mask;
+    slots_[at] = Slot{uint32_t(hash), uint32_t(count_ + 1)};
+    hashes_.push_back(kept_hash(hash));
+    SymbolEntry* added = &entry(count_);
+    ++count_;
+    sorted_.clear();
+    return added;
+}
+
+void SymbolTable::enter_symbol(const SymbolEntry& incoming) { enter_symbol(incoming, name_hash(incoming.name)); }
+
+void SymbolTable::enter_symbol(const SymbolEntry& incoming, uint64_t hash) {
+    SymbolEntry* found = find_symbol(incoming.name, hash);
+    if (found == nullptr) {
+        if (count_ >= capacity_) internal_error("8");
         SymbolEntry entry;
         entry.name = incoming.name;
         entry.file_name = incoming.file_name;
@@ -22,11 +116,11 @@ void SymbolTable::enter_symbol(const SymbolEntry& incoming) {
         } else {
             ++undefined_count_;
         }
-        entries_.emplace(std::string_view(entry.name), entry);
+        *add_entry(hash) = entry;
         return;
     }
 
-    SymbolEntry& entry = found->second;
+    SymbolEntry& entry = *found;
     // A library module's index hands over a name it defines twice as one
     // multiply defined entry: a definition that brings its second definer.
     bool definition = incoming.state != SYM_UNDEFINED;
@@ -64,14 +158,17 @@ void SymbolTable::take_second_definer(SymbolEntry& entry, const SymbolEntry& inc
     multiple_defined_ = true;
 }
 
-SymbolEntry* SymbolTable::find_symbol(std::string_view name) {
-    auto found = entries_.find(name);
-    return found == entries_.end() ? nullptr : &found->second;
-}
-
-const SymbolEntry* SymbolTable::find_symbol(std::string_view name) const {
-    auto found = entries_.find(name);
-    return found == entries_.end() ? nullptr : &found->second;
+const std::vector<SymbolEntry*>& SymbolTable::in_name_order() const {
+    if (sorted_.size() != count_) {
+        sorted_.clear();
+        sorted_.reserve(count_);
+        auto* self = const_cast<SymbolTable*>(this);
+        for (std::size_t i = 0; i < count_; ++i) sorted_.push_back(&self->entry(i));
+        std::sort(sorted_.begin(), sorted_.end(), [](const SymbolEntry* a, const SymbolEntry* b) {
+            return std::strcmp(a->name, b->name) < 0;
+        });
+    }
+    return sorted_;
 }
 
 }  // namespace orv

@@ -1,8 +1,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "driver/pools.h"
 
@@ -23,25 +24,35 @@ struct SymbolEntry {
     uint8_t kind = SYM_LABEL;
 };
 
-// A table of names ordered by byte-wise comparison, as the linker's walks
-// (reports, listings, library selection) need them. A balanced tree keeps
-// names that arrive sorted from degrading it.
+// The hash of a name's bytes: computed once per name read, then passed
+// along wherever the same name is looked up or entered again.
+uint64_t name_hash(std::string_view name);
+
+// A table of names kept in a hash table: lookups cost the same whatever the
+// order names arrive in. The walks that need names in byte-wise order (the
+// reports and listings) sort the table once when they run.
 class SymbolTable {
 public:
-    using Entries = std::map<std::string_view, SymbolEntry>;
-
     // A table that may take at most `capacity` entries (the library index);
     // the default has no limit.
     explicit SymbolTable(std::size_t capacity = SIZE_MAX) : capacity_(capacity) {}
+    SymbolTable(const SymbolTable&) = delete;
+    SymbolTable& operator=(const SymbolTable&) = delete;
+
+    // Empties the table for reuse with a new capacity; its memory is kept.
+    void reset(std::size_t capacity);
 
     // Enters one prepared entry, merging it with an entry of the same name:
     // the first definition wins, a second definition makes the name multiply
     // defined, and references never change a defined name. The entry's name
-    // must outlive the table.
+    // must outlive the table. `hash` is name_hash of the entry's name.
     void enter_symbol(const SymbolEntry& incoming);
+    void enter_symbol(const SymbolEntry& incoming, uint64_t hash);
 
-    SymbolEntry* find_symbol(std::string_view name);
-    const SymbolEntry* find_symbol(std::string_view name) const;
+    SymbolEntry* find_symbol(std::string_view name) { return find_symbol(name, name_hash(name)); }
+    const SymbolEntry* find_symbol(std::string_view name) const { return find_symbol(name, name_hash(name)); }
+    SymbolEntry* find_symbol(std::string_view name, uint64_t hash);
+    const SymbolEntry* find_symbol(std::string_view name, uint64_t hash) const;
 
     // True while some name is referenced but not defined.
     bool has_unresolved() const { return undefined_count_ != 0; }
@@ -49,19 +60,44 @@ public:
     // Set the first time a name is defined twice.
     bool multiple_defined() const { return multiple_defined_; }
 
-    // Every entry in ascending name order.
-    Entries& entries() { return entries_; }
-    const Entries& entries() const { return entries_; }
-    bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+
+    // Entry i (0 to size() - 1) in the order first entered, and its name's hash.
+    SymbolEntry& entry(std::size_t i) { return chunks_[i / CHUNK][i % CHUNK]; }
+    const SymbolEntry& entry(std::size_t i) const { return chunks_[i / CHUNK][i % CHUNK]; }
+    uint64_t entry_hash(std::size_t i) const { return hashes_[i]; }
+
+    // The table places names by the low 32 bits of their hash; that is all
+    // it keeps of a hash.
+    static uint32_t kept_hash(uint64_t hash) { return uint32_t(hash); }
+
+    // Every entry in ascending byte-wise name order. Sorted when first asked
+    // after a change, then kept until the next entry comes in.
+    const std::vector<SymbolEntry*>& in_name_order() const;
 
 private:
+    static constexpr std::size_t CHUNK = 512;
+    struct Slot {
+        uint32_t hash;   // low bits of the name's hash
+        uint32_t index;  // entry index + 1; 0 for an empty slot
+    };
+
+    SymbolEntry* add_entry(uint64_t hash);
+    void grow_slots();
     // An incoming multiply defined entry makes this one multiply defined too.
     void take_second_definer(SymbolEntry& entry, const SymbolEntry& incoming);
 
-    Entries entries_;
+    // Entries live in fixed blocks, so pointers to them stay valid as the
+    // table grows.
+    std::vector<std::unique_ptr<SymbolEntry[]>> chunks_;
+    std::vector<uint32_t> hashes_;
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
     std::size_t capacity_;
     std::size_t undefined_count_ = 0;
     bool multiple_defined_ = false;
+    mutable std::vector<SymbolEntry*> sorted_;
 };
 
 }  // namespace orv

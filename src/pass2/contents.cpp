@@ -18,7 +18,7 @@ constexpr uint32_t BLOCK_ADDRESS_BYTES = 3;
 // first when a record starts. Returns true for an entry; at a record's
 // terminator it reads the following tag, moves to the next record or to
 // the end of the relocation records, and returns false.
-bool read_entry_head(LinkContext& ctx, BinaryInput& reloc_stream) {
+bool read_entry_head(LinkContext& ctx, ImageCursor& reloc_stream) {
     Pass2State& rel = ctx.pass2;
     if (rel.rel_need_unit) {
         rel.rel_unit = module_unit(ctx, red_number(reloc_stream, 2), "24.5");
@@ -47,7 +47,7 @@ bool read_entry_head(LinkContext& ctx, BinaryInput& reloc_stream) {
 // out. An entry still waiting when the contents are over was never applied
 // (its address was passed or never came), so its field went into the image
 // with the assembler's placeholder: the program would be corrupt.
-void check_relocations_applied(LinkContext& ctx, BinaryInput& reloc_stream) {
+void check_relocations_applied(LinkContext& ctx, ImageCursor& reloc_stream) {
     Pass2State& rel = ctx.pass2;
     if (rel.rel_pending) internal_error("26.3");
     while (!rel.rel_ended) {
@@ -56,7 +56,7 @@ void check_relocations_applied(LinkContext& ctx, BinaryInput& reloc_stream) {
 }
 
 // Whether the pending entry is to be patched in the current unit's bytes.
-bool fetch_for_current_unit(LinkContext& ctx, BinaryInput* reloc_stream) {
+bool fetch_for_current_unit(LinkContext& ctx, ImageCursor* reloc_stream) {
     return reloc_stream != nullptr && next_relocation(ctx, *reloc_stream) &&
            ctx.pass2.rel_unit == ctx.pass2.current_unit;
 }
@@ -73,7 +73,7 @@ uint32_t room_in_unit(const Unit& unit, int32_t start) {
 
 // One data block: the bytes go out in address order, each relocated field
 // patched as its address comes.
-void process_block(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* reloc_stream,
+void process_block(LinkContext& ctx, ImageCursor& code_stream, ImageCursor* reloc_stream,
                    uint32_t length) {
     Pass2State& rel = ctx.pass2;
     int32_t start = int32_t(red_number(code_stream, 3));
@@ -110,7 +110,7 @@ void process_block(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* relo
 
 }  // namespace
 
-void process_contents(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* reloc_stream) {
+void process_contents(LinkContext& ctx, ImageCursor& code_stream, ImageCursor* reloc_stream) {
     Pass2State& rel = ctx.pass2;
     rel.rel_ended = 0;
     rel.rel_pending = 0;
@@ -128,7 +128,7 @@ void process_contents(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* r
     if (reloc_stream != nullptr) check_relocations_applied(ctx, *reloc_stream);
 }
 
-int next_relocation(LinkContext& ctx, BinaryInput& reloc_stream) {
+int next_relocation(LinkContext& ctx, ImageCursor& reloc_stream) {
     Pass2State& rel = ctx.pass2;
     if (rel.rel_ended) return 0;
     if (rel.rel_pending) return 1;
@@ -147,17 +147,17 @@ int next_relocation(LinkContext& ctx, BinaryInput& reloc_stream) {
 
 namespace {
 
-void skip_bytes(BinaryInput& stream, int count) {
+void skip_bytes(ImageCursor& stream, int count) {
     for (int i = 0; i < count; ++i) red_number(stream, 1);
 }
 
 // Reads up to and including a name's zero byte; a file that ends first
 // would otherwise keep the skipping going for ever.
-void skip_name(BinaryInput& stream) {
+void skip_name(ImageCursor& stream) {
     for (;;) {
         int byte = stream.get();
         if (byte == 0) return;
-        if (byte == BinaryInput::END) internal_error("26");
+        if (byte == ImageCursor::END) internal_error("26");
     }
 }
 
@@ -174,7 +174,7 @@ bool is_operator_or_prefix(int t) {
 
 }  // namespace
 
-void skip_relocation_record(BinaryInput& stream) {
+void skip_relocation_record(ImageCursor& stream) {
     red_number(stream, 2);
     for (;;) {
         uint32_t address = red_number(stream, 3);

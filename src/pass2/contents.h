@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/binary_input.h"
+#include "platform/image_cursor.h"
 
 namespace orv {
 
@@ -10,13 +10,13 @@ struct LinkContext;
 // contents tag, `reloc_stream` (null when the module has no relocation
 // records) just after the first relocation tag. Returns with the tag that
 // ended the contents in next_tag.
-void process_contents(LinkContext& ctx, BinaryInput& code_stream, BinaryInput* reloc_stream);
+void process_contents(LinkContext& ctx, ImageCursor& code_stream, ImageCursor* reloc_stream);
 
 // Fetches and evaluates the next relocation entry unless one is pending:
 // 1 when an entry is pending, 0 when none is available at this point.
-int next_relocation(LinkContext& ctx, BinaryInput& reloc_stream);
+int next_relocation(LinkContext& ctx, ImageCursor& reloc_stream);
 
 // Reads past one relocation record (after its tag) checking only its shape.
-void skip_relocation_record(BinaryInput& stream);
+void skip_relocation_record(ImageCursor& stream);
 
 }  // namespace orv

@@ -81,7 +81,7 @@ int32_t name_value(LinkContext& ctx, const char* name) {
     }
 }
 
-int32_t section_size_value(LinkContext& ctx, BinaryInput& stream) {
+int32_t section_size_value(LinkContext& ctx, ImageCursor& stream) {
     char name[NAME_LIMIT + 1];
     int length = red_string(stream, name);
     char letter[2];
@@ -140,7 +140,7 @@ int32_t apply_operator(int op, int32_t left, int32_t right) {
     }
 }
 
-int32_t red_term(LinkContext& ctx, BinaryInput& stream) {
+int32_t red_term(LinkContext& ctx, ImageCursor& stream) {
     int prefix = 0;
     int c = stream.get();
     if (is_prefix(c)) {
@@ -176,7 +176,7 @@ int32_t red_term(LinkContext& ctx, BinaryInput& stream) {
     return apply_prefix(prefix, value);
 }
 
-int32_t evaluate_expression(LinkContext& ctx, BinaryInput& reloc_stream) {
+int32_t evaluate_expression(LinkContext& ctx, ImageCursor& reloc_stream) {
     // The leading term is read in full, lookups and kind checks included;
     // only its value is dropped.
     red_term(ctx, reloc_stream);

@@ -1,7 +1,6 @@
 #include "pass2/pass2.h"
 
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "driver/diagnostics.h"
@@ -16,13 +15,14 @@
 namespace orv {
 namespace {
 
-std::unique_ptr<BinaryInput> open_input(const char* name) {
-    std::unique_ptr<BinaryInput> file = BinaryInput::open(name);
-    if (file == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
-    return file;
+// Pass 2 reads the images pass 1 read; nothing is opened again.
+ImageCursor open_input(LinkContext& ctx, const char* name) {
+    const std::string* image = ctx.inputs.open(name);
+    if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
+    return ImageCursor(*image);
 }
 
-void seek_or_fail(BinaryInput& file, long offset, const char* name) {
+void seek_or_fail(ImageCursor& file, long offset, const char* name) {
     if (!file.seek(offset)) error_exit(ERR_SEEK, name);
 }
 
@@ -31,41 +31,39 @@ void seek_or_fail(BinaryInput& file, long offset, const char* name) {
 // other handle then reads side by side with the contents.
 void pass2_object_file(LinkContext& ctx, const char* name, long resume_offset, int32_t first_unit,
                        int32_t last_unit) {
-    std::unique_ptr<BinaryInput> code_stream = open_input(name);
-    InputInUse reading(ctx, name, *code_stream);
-    seek_or_fail(*code_stream, resume_offset, name);
+    ImageCursor code_stream = open_input(ctx, name);
+    InputInUse reading(ctx, name, code_stream);
+    seek_or_fail(code_stream, resume_offset, name);
     // A module without contents adds nothing to the image and is not listed.
-    if (!find_contents(*code_stream)) return;
+    if (!find_contents(code_stream)) return;
 
     ctx.reader.current_file = name;
-    std::fprintf(ctx.console.out, "processing \"%s\"\n", name);
-    std::unique_ptr<BinaryInput> reloc_stream = open_input(name);
-    InputInUse reading_both(ctx, name, *code_stream, reloc_stream.get());
-    seek_or_fail(*reloc_stream, resume_offset, ctx.reader.current_file);
+    print_processing(ctx.console.out, name);
+    ImageCursor reloc_stream = open_input(ctx, name);
+    InputInUse reading_both(ctx, name, code_stream, &reloc_stream);
+    seek_or_fail(reloc_stream, resume_offset, ctx.reader.current_file);
 
     ctx.reader.unit_base = first_unit;
     ctx.pass2.last_unit = last_unit;
-    if (starts_with_relocation(*reloc_stream)) {
-        process_contents(ctx, *code_stream, reloc_stream.get());
+    if (starts_with_relocation(reloc_stream)) {
+        process_contents(ctx, code_stream, &reloc_stream);
     } else {
-        process_contents(ctx, *code_stream, nullptr);
+        process_contents(ctx, code_stream, nullptr);
     }
-    if (ctx.options.opt_sym) write_local_symbols(ctx, *code_stream, last_unit);
-    reloc_stream.reset();
+    if (ctx.options.opt_sym) write_local_symbols(ctx, code_stream, last_unit);
 }
 
 // The modules taken from one library, through one pair of handles that is
 // opened only when the library gave at least one module.
 void pass2_library(LinkContext& ctx, const char* name, const std::vector<const LibModule*>& modules) {
     if (modules.empty()) return;
-    std::unique_ptr<BinaryInput> code_stream = open_input(name);
-    std::unique_ptr<BinaryInput> reloc_stream = open_input(name);
+    ImageCursor code_stream = open_input(ctx, name);
+    ImageCursor reloc_stream = open_input(ctx, name);
     ctx.reader.current_file = name;
     for (const LibModule* module : modules) {
-        InputInUse reading(ctx, name, *code_stream, reloc_stream.get(), module->name);
-        pass2_module(ctx, *module, *code_stream, *reloc_stream);
+        InputInUse reading(ctx, name, code_stream, &reloc_stream, module->name);
+        pass2_module(ctx, *module, code_stream, reloc_stream);
     }
-    reloc_stream.reset();
 }
 
 // The modules taken in from libraries first_index to first_index + count - 1,
@@ -127,10 +125,10 @@ void pass2_requested_libs(LinkContext& ctx) {
     }
 }
 
-void pass2_module(LinkContext& ctx, const LibModule& module, BinaryInput& code_stream,
-                  BinaryInput& reloc_stream) {
+void pass2_module(LinkContext& ctx, const LibModule& module, ImageCursor& code_stream,
+                  ImageCursor& reloc_stream) {
     const char* library = ctx.reader.current_file;
-    std::fprintf(ctx.console.out, "processing \"%s ( %s )\"\n", library, module.name);
+    print_processing(ctx.console.out, library, module.name);
     seek_or_fail(code_stream, module.image_offset, library);
     // The header is read again for the module's source name; it makes the
     // same checks as in pass 1 (with -V the first comparison may be here).
@@ -166,7 +164,7 @@ void fix_member_units(LinkContext& ctx, const LibModule& module) {
     }
 }
 
-int find_contents(BinaryInput& code_stream) {
+int find_contents(ImageCursor& code_stream) {
     for (;;) {
         int tag = code_stream.get();
         if (tag == TAG_RELOCATION) {
@@ -181,7 +179,7 @@ int find_contents(BinaryInput& code_stream) {
     }
 }
 
-int starts_with_relocation(BinaryInput& reloc_stream) {
+int starts_with_relocation(ImageCursor& reloc_stream) {
     int tag = reloc_stream.get();
     if (tag == TAG_RELOCATION) return 1;
     if (is_pass2_tag(tag)) return 0;

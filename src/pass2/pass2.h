@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/binary_input.h"
+#include "platform/image_cursor.h"
 
 namespace orv {
 
@@ -36,16 +36,16 @@ void pass2_libraries(LinkContext& ctx);
 void pass2_requested_libs(LinkContext& ctx);
 
 // One library module, read through the library's two open handles.
-void pass2_module(LinkContext& ctx, const LibModule& module, BinaryInput& code_stream,
-                  BinaryInput& reloc_stream);
+void pass2_module(LinkContext& ctx, const LibModule& module, ImageCursor& code_stream,
+                  ImageCursor& reloc_stream);
 
 // Carries the stream past relocation records to the first contents record:
 // 1 with the stream just after its tag, 0 when the module has none.
-int find_contents(BinaryInput& code_stream);
+int find_contents(ImageCursor& code_stream);
 
 // Reads one tag: 1 when it opens a relocation record, 0 when it is another
 // tag that may follow the pass-1 part.
-int starts_with_relocation(BinaryInput& reloc_stream);
+int starts_with_relocation(ImageCursor& reloc_stream);
 
 // Gives the units of a library module the module's own source name.
 void fix_member_units(LinkContext& ctx, const LibModule& module);

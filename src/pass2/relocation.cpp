@@ -90,10 +90,11 @@ void report_range_error(LinkContext& ctx, int number, int32_t value) {
     explain_range_finding(ctx, number, value);
 }
 
-void patch_field(LinkContext& ctx, BinaryInput& code_stream) {
+void patch_field(LinkContext& ctx, ImageCursor& code_stream) {
     const Pass2State& rel = ctx.pass2;
     bool bit_field = rel.rel_type == REL_BIT_VALUE || rel.rel_type == REL_BIT_NUMBER;
     uint32_t v = uint32_t(rel.rel_value);
+    ++ctx.stats.relocations_applied;
     for (int i = 0; i < rel.rel_size; ++i) {
         uint32_t placeholder = red_number(code_stream, 1);
         // A bit number goes into bits 5 to 7 of the instruction byte; any

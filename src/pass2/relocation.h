@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/binary_input.h"
+#include "platform/image_cursor.h"
 
 namespace orv {
 
@@ -37,10 +37,10 @@ int32_t module_unit(LinkContext& ctx, uint32_t local_number, const char* point);
 
 // Reads the current entry's expression up to and including its end byte
 // and returns its value; operators apply strictly left to right.
-int32_t evaluate_expression(LinkContext& ctx, BinaryInput& reloc_stream);
+int32_t evaluate_expression(LinkContext& ctx, ImageCursor& reloc_stream);
 
 // Reads one term: an optional prefix and one operand.
-int32_t red_term(LinkContext& ctx, BinaryInput& stream);
+int32_t red_term(LinkContext& ctx, ImageCursor& stream);
 
 // Applies a binary operator byte to two values; wraps like 32-bit
 // two's-complement arithmetic. An unknown operator is point "27".
@@ -57,6 +57,6 @@ void report_range_error(LinkContext& ctx, int number, int32_t value);
 
 // Copies the current field's placeholder bytes to the image with the
 // entry's value patched in, low byte first.
-void patch_field(LinkContext& ctx, BinaryInput& code_stream);
+void patch_field(LinkContext& ctx, ImageCursor& code_stream);
 
 }  // namespace orv

@@ -65,7 +65,8 @@ void build_unit_table(LinkContext& ctx) {
 
 void relocate_labels(LinkContext& ctx) {
     const std::vector<Unit*>& units = ctx.sections.unit_table;
-    for (auto& [name, entry] : ctx.symbols.entries()) {
+    for (std::size_t i = 0; i < ctx.symbols.size(); ++i) {
+        SymbolEntry& entry = ctx.symbols.entry(i);
         if (entry.kind != SYM_LABEL) continue;
         // A label of a unit that no section holds cannot get an address.
         if (entry.unit_no < 0 || static_cast<std::size_t>(entry.unit_no) >= units.size()) {

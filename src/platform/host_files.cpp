@@ -1,6 +1,7 @@
 #include "platform/host_files.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -85,24 +86,38 @@ std::FILE* open_host_file(std::string_view linker_name, const char* mode) {
     return file;
 }
 
-std::FILE* open_input_file(std::string_view linker_name) {
+bool read_host_file(std::string_view linker_name, std::string& bytes) {
     const std::string path = host_path(linker_name);
     // Looked at before opening, so that no device is opened at all; then
     // again on the descriptor, in case the name changed in between. Opening
     // without waiting keeps a named pipe from blocking until a writer comes.
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (fd < 0) return false;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return nullptr;
+        return false;
     }
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (file == nullptr) ::close(fd);
-    return file;
+    // One read of the size the file has now; a file that grows meanwhile is
+    // read on to its end, so the image holds whatever a reader would have seen.
+    std::size_t capacity = info.st_size > 0 ? std::size_t(info.st_size) + 1 : 4096;
+    bytes.resize(capacity);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+        ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        filled += std::size_t(n);
+    }
+    ::close(fd);
+    bytes.resize(filled);
+    return true;
 }
 
 bool names_non_regular_file(std::string_view linker_name) {

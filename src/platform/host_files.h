@@ -21,10 +21,12 @@ std::string host_path(std::string_view linker_name);
 // opened or is a directory.
 std::FILE* open_host_file(std::string_view linker_name, const char* mode);
 
-// Opens an object or library for reading in binary. Null unless the name
-// leads to a regular file: a directory, a named pipe or a device is refused
-// at once, so that a pipe with no writer cannot hold the link up.
-std::FILE* open_input_file(std::string_view linker_name);
+// Reads the whole input file named by the linker (through `host_path`) into
+// `bytes`: the one place where the link opens an input file. False when it
+// cannot be opened or read, or is not a regular file: a directory, a named
+// pipe or a device is refused at once, so that a pipe with no writer cannot
+// hold the link up.
+bool read_host_file(std::string_view linker_name, std::string& bytes);
 
 // True when the name leads to something other than a regular file (a
 // directory, a named pipe, a device), which an output must never replace or

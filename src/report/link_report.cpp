@@ -119,9 +119,10 @@ void write_globals(JsonWriter& json, const LinkContext& ctx) {
     static const char* const KINDS[] = {"label", "symbol", "bit"};
     json.key("globals");
     json.begin_array();
-    for (const auto& [name, entry] : ctx.symbols.entries()) {
+    for (const SymbolEntry* global : ctx.symbols.in_name_order()) {
+        const SymbolEntry& entry = *global;
         json.begin_object(true);
-        json.member("name", name);
+        json.member("name", entry.name);
         json.member("kind", entry.kind <= SYM_BIT ? KINDS[entry.kind] : "unknown");
         json.member("value", number(entry.value));
         if (entry.kind == SYM_BIT) json.member("bit", entry.bit_no);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "support/file_cursor.h"
 #include "fixture/object_writer.h"
 #include "output/symbol_file.h"
 #include "placement/link_bench.h"
@@ -27,7 +28,7 @@ public:
     int module(const ObjectWriter& debug, int32_t unit_base, int32_t last_unit) {
         dir.write("M.ROV", debug.bytes());
         return run([&] {
-            auto file = BinaryInput::open((dir / "M.ROV").string());
+            auto file = test::FileCursor::open((dir / "M.ROV").string());
             ctx.reader.unit_base = unit_base;
             ctx.reader.next_tag = file->get();
             write_local_symbols(ctx, *file, last_unit);

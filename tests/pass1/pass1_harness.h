@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/file_cursor.h"
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "fixture/object_writer.h"
@@ -56,7 +57,7 @@ public:
     long read_module(const std::string& name) {
         long after = -1;
         int status = run([&] {
-            auto file = BinaryInput::open(name);
+            auto file = test::FileCursor::open(name);
             if (!file) throw std::runtime_error("missing test file " + name);
             ctx.reader.current_file = ctx.str_save(name);
             ctx.reader.unit_base = ctx.sections.unit_count;
@@ -135,14 +136,16 @@ inline std::vector<std::string> units_of(const LinkContext& ctx) {
     return lines;
 }
 
-// Every entry as "name state kind value unit bit file other", in table order
+// Every entry as "name state kind value unit bit file other", in name order
 // (state 0 defined, 1 undefined, 2 multiple; kind 0 label, 1 symbol, 2 bit).
 inline std::vector<std::string> symbols_of(const SymbolTable& table) {
     std::vector<std::string> lines;
-    for (const auto& [name, e] : table.entries()) {
+    for (const SymbolEntry* sorted : table.in_name_order()) {
+        const SymbolEntry& e = *sorted;
+        const std::string name = e.name;
         char line[64];
         std::snprintf(line, sizeof line, " %d %d %X %d %d ", e.state, e.kind, unsigned(e.value), e.unit_no, e.bit_no);
-        lines.push_back(std::string(name) + line + e.file_name + " " + (e.other_file != nullptr ? e.other_file : "-"));
+        lines.push_back(name + line + e.file_name + " " + (e.other_file != nullptr ? e.other_file : "-"));
     }
     return lines;
 }

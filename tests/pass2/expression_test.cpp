@@ -36,7 +36,7 @@ protected:
         h.ctx.pass2.rel_type = type;
         int32_t value = 0;
         status = h.run([&] { value = evaluate_expression(h.ctx, *stream); });
-        consumed_all = stream->get() == BinaryInput::END;
+        consumed_all = stream->get() == ImageCursor::END;
         return value;
     }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "support/file_cursor.h"
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "fixture/object_writer.h"
@@ -92,8 +93,8 @@ public:
 
     void write(const std::string& file, const ByteWriter& bytes) const { dir.write(file, bytes.bytes()); }
 
-    std::unique_ptr<BinaryInput> open(const std::string& file) const {
-        return BinaryInput::open((dir / file).string());
+    std::unique_ptr<test::FileCursor> open(const std::string& file) const {
+        return test::FileCursor::open((dir / file).string());
     }
 
     int run(const std::function<void()>& step) { return run_step(ctx, step); }
@@ -133,7 +134,7 @@ public:
     CapturedStream err;
     LinkContext ctx;
     std::filesystem::path hex_path;
-    std::unique_ptr<BinaryInput> code;  // the contents handle of `process`
+    std::unique_ptr<test::FileCursor> code;  // the contents handle of `process`
 };
 
 }  // namespace orv::test::p2

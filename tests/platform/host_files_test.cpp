@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/binary_input.h"
+#include "support/file_cursor.h"
+#include "platform/image_cursor.h"
 #include "platform/clock.h"
 #include "platform/host_files.h"
 #include "platform/text_input.h"
@@ -19,10 +20,10 @@ using test::TempDir;
 
 // The whole file opened under the linker's name, or "(none)".
 std::string read_as(const std::string& linker_name) {
-    auto input = BinaryInput::open(linker_name);
+    auto input = test::FileCursor::open(linker_name);
     if (input == nullptr) return "(none)";
     std::string bytes;
-    for (int c = input->get(); c != BinaryInput::END; c = input->get()) bytes += char(c);
+    for (int c = input->get(); c != ImageCursor::END; c = input->get()) bytes += char(c);
     return bytes;
 }
 
