@@ -22,6 +22,12 @@ struct Options {
     // command parameters field.
     int ask_help = 0;     // --help: the usage text instead of a link
     int ask_version = 0;  // --version: the title line instead of a link
+    int opt_batch = 0;    // --batch: fields not given are empty, never prompted
+    int opt_delete_on_error = 0;  // --delete-on-error: a failed run removes its outputs
+    int opt_fatal_warnings = 0;   // --fatal-warnings: messages 23, 24, 27 fail the run
+    const char* dependency_file = nullptr;  // --dependency-file=FILE: a make rule
+    const char* output_file = nullptr;      // --output=FILE: the HEX file's exact name
+    const char* out_option = nullptr;  // the first -O or -F token, which --output excludes
 };
 
 }  // namespace orv

@@ -37,6 +37,8 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Section \"%s\" information is out of range.\n",
     "Bit value is out of range.\n             SECTION=%s ADDRESS=%04lX OFFSET=%04lX\n",
     "Extend area requires command option \"-BANK\".\n",
+    "Can't write dependency file %s\n",
+    "\"--output\" can't be used with \"%s\"\n",
 };
 
 }  // namespace
@@ -52,6 +54,8 @@ int exit_status_of(int number) {
     case ERR_INVALID_SECTION_INFO:
     case ERR_INVALID_PARAMETER:
     case ERR_NON_RELOCATABLE_NAME:
+    case ERR_DEPENDENCY_FILE:
+    case ERR_OUTPUT_EXCLUDES:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:

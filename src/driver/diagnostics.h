@@ -41,9 +41,12 @@ enum ErrorNo : int {
     ERR_SECTION_INFO_RANGE = 28,
     ERR_BIT_RANGE = 29,
     ERR_EXTEND_AREA = 30,
+    // Findings of the long options.
+    ERR_DEPENDENCY_FILE = 31,
+    ERR_OUTPUT_EXCLUDES = 32,
 };
 
-constexpr int ERROR_COUNT = 31;
+constexpr int ERROR_COUNT = 33;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);

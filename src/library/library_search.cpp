@@ -42,6 +42,7 @@ std::unique_ptr<BinaryInput> open_library(LinkContext& ctx, const char*& name, i
             if (joined.size() <= PATH_LIMIT) {
                 if (auto file = BinaryInput::open(joined)) {
                     name = ctx.str_save(joined);
+                    note_opened_input(ctx, name);
                     found = 1;
                     return file;
                 }
@@ -50,6 +51,7 @@ std::unique_ptr<BinaryInput> open_library(LinkContext& ctx, const char*& name, i
     }
     auto file = BinaryInput::open(stored);
     if (!file) error_exit(ERR_FILE_NOT_FOUND, stored);
+    note_opened_input(ctx, stored);
     found = 1;
     return file;
 }

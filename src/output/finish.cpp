@@ -66,6 +66,9 @@ void finish(LinkContext& ctx) {
         close_output(ctx.output.sym_file);
     }
 
+    // With --fatal-warnings the messages that leave the status alone fail
+    // the run too, once the output files are complete.
+    if (ctx.options.opt_fatal_warnings && ctx.warnings_listed != 0) ctx.link_failed = 1;
     if (ctx.link_failed) {
         std::fprintf(ctx.console.err, "%c", 7);
         throw LinkError::silent_exit(1);

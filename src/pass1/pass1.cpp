@@ -44,6 +44,7 @@ void pass1_init(LinkContext& ctx) {
 void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, std::size_t i) {
     auto file = BinaryInput::open(name);
     if (!file) error_exit(ERR_FILE_NOT_FOUND, name);
+    note_opened_input(ctx, name);
     ReaderState& reader = ctx.reader;
     reader.current_file = name;
     reader.unit_base = ctx.sections.unit_count;

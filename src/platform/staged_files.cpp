@@ -1,0 +1,56 @@
+#include "platform/staged_files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace orv {
+namespace {
+
+std::string directory_of(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The mode the file would have got from fopen: that of the file it replaces,
+// or read and write for all as the umask allows.
+mode_t mode_for(const std::string& final_path) {
+    struct stat info;
+    if (::stat(final_path.c_str(), &info) == 0) return info.st_mode & 07777;
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+std::FILE* open_temporary(const std::string& final_path, std::string& temp_path) {
+    std::string base = final_path.substr(directory_of(final_path).size());
+    std::string pattern = directory_of(final_path) + "." + base + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) return nullptr;
+    temp_path = name.data();
+    std::FILE* file = ::fchmod(fd, mode_for(final_path)) == 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (file == nullptr) {
+        ::close(fd);
+        ::unlink(temp_path.c_str());
+    }
+    return file;
+}
+
+}  // namespace
+
+std::FILE* open_staged_file(const std::string& final_path, std::string& written_path) {
+    // What fopen would refuse stays refused, although a rename could replace it.
+    struct stat info;
+    if (::stat(final_path.c_str(), &info) == 0 &&
+        (S_ISDIR(info.st_mode) || ::access(final_path.c_str(), W_OK) != 0)) {
+        return nullptr;
+    }
+    if (std::FILE* file = open_temporary(final_path, written_path)) return file;
+    written_path = final_path;
+    return std::fopen(final_path.c_str(), "wb");
+}
+
+}  // namespace orv
