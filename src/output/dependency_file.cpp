@@ -58,13 +58,14 @@ void write_dependency_file(LinkContext& ctx) {
     if (name == nullptr) return;
     const std::string text = rule_text(ctx);
     std::string written;
-    std::FILE* file = open_staged_file(name, written);
+    std::string place;
+    std::FILE* file = open_staged_file(name, written, place);
     if (file == nullptr) error_exit(ERR_DEPENDENCY_FILE, name);
     bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0) ok = false;
-    if (ok && written != name) ok = std::rename(written.c_str(), name) == 0;
+    if (ok && written != place) ok = std::rename(written.c_str(), place.c_str()) == 0;
     if (!ok) {
-        std::remove(written.c_str());
+        if (written != place) remove_written_file(written);
         error_exit(ERR_DEPENDENCY_FILE, name);
     }
 }

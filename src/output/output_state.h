@@ -26,8 +26,8 @@ struct SymbolFileState {
     int pointer_size = 0;
 };
 
-// An output file this run created: the path written, and the final name it
-// is renamed to when the run ends (the same path when it was written in place).
+// An output file this run created: the path written, and the path it is
+// renamed to when the run ends (the same path when it was written in place).
 struct StagedOutput {
     std::string written_path;
     std::string final_path;

@@ -7,6 +7,7 @@
 #include "driver/link_context.h"
 #include "placement/output_names.h"
 #include "platform/host_files.h"
+#include "platform/staged_files.h"
 
 namespace orv {
 namespace {
@@ -15,8 +16,8 @@ namespace {
 constexpr std::size_t FILE_NAME_SIZE = 512;
 
 std::unique_ptr<TextOutput> create_output(LinkContext& ctx, const OutputFileName& name) {
-    StagedOutput staged{{}, name.host};
-    std::unique_ptr<TextOutput> file = TextOutput::create_staged(name.host, staged.written_path);
+    StagedOutput staged;
+    std::unique_ptr<TextOutput> file = TextOutput::create_staged(name.host, staged.written_path, staged.final_path);
     if (file == nullptr) error_exit(ERR_CANT_CREATE, name.shown);
     ctx.output.staged.push_back(std::move(staged));
     return file;
@@ -85,7 +86,7 @@ bool place_output_files(LinkContext& ctx, std::string& failed_name) {
     for (StagedOutput& file : ctx.output.staged) {
         if (file.written_path == file.final_path) continue;
         if (std::rename(file.written_path.c_str(), file.final_path.c_str()) != 0) {
-            std::remove(file.written_path.c_str());
+            remove_written_file(file.written_path);
             if (ok) failed_name = file.final_path;
             ok = false;
         }
@@ -101,7 +102,7 @@ bool settle_output_files(LinkContext& ctx, int status, std::string& failed_name)
     output.sym_file.reset();
     bool ok = true;
     if (status != 0 && ctx.options.opt_delete_on_error) {
-        for (const StagedOutput& file : output.staged) std::remove(file.written_path.c_str());
+        for (const StagedOutput& file : output.staged) remove_written_file(file.written_path);
     } else {
         ok = place_output_files(ctx, failed_name);
     }

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace orv {
@@ -41,16 +43,32 @@ std::FILE* open_temporary(const std::string& final_path, std::string& temp_path)
 
 }  // namespace
 
-std::FILE* open_staged_file(const std::string& final_path, std::string& written_path) {
-    // What fopen would refuse stays refused, although a rename could replace it.
+std::FILE* open_staged_file(const std::string& final_path, std::string& written_path, std::string& place_path) {
+    place_path = final_path;
     struct stat info;
-    if (::stat(final_path.c_str(), &info) == 0 &&
-        (S_ISDIR(info.st_mode) || ::access(final_path.c_str(), W_OK) != 0)) {
-        return nullptr;
+    if (::stat(final_path.c_str(), &info) == 0) {
+        // What fopen would refuse stays refused, although a rename could
+        // replace it.
+        if (S_ISDIR(info.st_mode) || ::access(final_path.c_str(), W_OK) != 0) return nullptr;
+        // A device or pipe is written as it is: a rename would replace it.
+        if (!S_ISREG(info.st_mode)) {
+            written_path = final_path;
+            return std::fopen(final_path.c_str(), "wb");
+        }
+        // A symbolic link keeps pointing at the file, which is replaced.
+        if (::lstat(final_path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            std::unique_ptr<char, decltype(&std::free)> target(::realpath(final_path.c_str(), nullptr), &std::free);
+            if (target != nullptr) place_path = target.get();
+        }
     }
-    if (std::FILE* file = open_temporary(final_path, written_path)) return file;
-    written_path = final_path;
-    return std::fopen(final_path.c_str(), "wb");
+    if (std::FILE* file = open_temporary(place_path, written_path)) return file;
+    written_path = place_path;
+    return std::fopen(place_path.c_str(), "wb");
+}
+
+void remove_written_file(const std::string& path) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path.c_str());
 }
 
 }  // namespace orv

@@ -15,9 +15,10 @@ public:
     static std::unique_ptr<TextOutput> create(std::string_view linker_name);
 
     // Creates the file at the host path `final_path` under a temporary name
-    // beside it (see open_staged_file); `written_path` receives the path
-    // written. Null on failure.
-    static std::unique_ptr<TextOutput> create_staged(const std::string& final_path, std::string& written_path);
+    // beside it (see open_staged_file for the two paths it gives). Null on
+    // failure.
+    static std::unique_ptr<TextOutput> create_staged(const std::string& final_path, std::string& written_path,
+                                                     std::string& place_path);
 
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;

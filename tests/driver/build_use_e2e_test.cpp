@@ -30,7 +30,7 @@ void write_main(const TempDir& dir, uint8_t first_byte = 0xAA, const std::string
 std::set<std::string> listing(const TempDir& dir) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
-        names.insert(std::filesystem::relative(entry.path(), dir.path()).string());
+        names.insert(entry.path().lexically_relative(dir.path()).string());
     }
     return names;
 }
@@ -180,6 +180,19 @@ TEST(BuildUse, DeleteOnErrorRemovesTheFilesOfAFailedRun) {
             }
         }
     }
+}
+
+// An output name that is a symbolic link keeps it: the file it points at is
+// replaced.
+TEST(BuildUse, AnOutputThroughASymbolicLinkReplacesItsTarget) {
+    TempDir dir;
+    write_main(dir);
+    dir.write("real/MAIN.HEX", "earlier");
+    std::filesystem::create_symlink("real/MAIN.HEX", dir / "MAIN.HEX");
+    EXPECT_EQ(run_orvlink(dir.path(), {"MAIN,,,-."}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "MAIN.HEX"));
+    EXPECT_EQ(dir.read("real/MAIN.HEX"), ":02000000AABB99\r\n" + HEX_END);
+    EXPECT_EQ(listing(dir), (std::set<std::string>{"MAIN.HEX", "MAIN.ROV", "real", "real/MAIN.HEX"}));
 }
 
 // Two links that write the same output name at once: the name always holds
