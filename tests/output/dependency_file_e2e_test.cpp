@@ -34,6 +34,12 @@ void write_program(const TempDir& dir) {
 TEST(DependencyFile, NamesEveryOutputAndEveryInputOpened) {
     TempDir dir;
     write_program(dir);
+    ObjectWriter requesting;  // main.rov again, now requesting the file util
+    requesting.header("main.src", "1.00", {"util"}).units({{"P", 0, 0, 0, 2}}).externals({"putc"}).end();
+    dir.write("main.rov", requesting.bytes());
+    ObjectWriter util;
+    util.header("util.src").end();
+    dir.write("util.rov", util.bytes());
     RunResult run = run_orvlink(dir.path(), {"@prog.lnk", "--dependency-file=out.d"}, "",
                                 {{"LIBOV", "lib dir"}});
     ASSERT_EQ(run.status, 0) << run.out;
@@ -41,11 +47,14 @@ TEST(DependencyFile, NamesEveryOutputAndEveryInputOpened) {
               "MAIN.HEX MAIN.MAP: \\\n"
               "  prog.lnk \\\n"
               "  main.rov \\\n"
+              "  util.rov \\\n"
               "  lib\\ dir/RT\\#$$.LIB\n"
               "\n"
               "prog.lnk:\n"
               "\n"
               "main.rov:\n"
+              "\n"
+              "util.rov:\n"
               "\n"
               "lib\\ dir/RT\\#$$.LIB:\n");
 }
