@@ -1,26 +1,45 @@
-# Set-up and everyday commands. Both targets configure and build from scratch
-# on a fresh machine.
+# Set-up and everyday commands. Every target configures and builds from
+# scratch on a fresh machine.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= 2
+PREFIX     ?= /usr/local
+# make test builds the plain configuration with one compiler and the
+# sanitizer one with another, so that a break only one of them shows is seen.
+# A compiler is chosen when a build directory is first configured.
+CXX_PLAIN  ?= g++
+CXX_ASAN   ?= clang++
 
-.PHONY: all build build-asan demo test bench clean
+CONFIGURE_PLAIN = CXX=$(CXX_PLAIN) cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CONFIGURE_ASAN  = CXX=$(CXX_ASAN) cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
+PROGRAMS        = --target orvlink orvobj orvlib
+
+.PHONY: all build build-asan demo test install bench clean
 
 all: build
 
 build:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	$(CONFIGURE_PLAIN) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-asan:
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON >/dev/null
+	$(CONFIGURE_ASAN) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-# Builds the example under examples/blink/ and links it in $(BUILD)/demo/.
-demo: build
+# Builds the three programs alone, then the example under examples/blink/,
+# and links it in $(BUILD)/demo/.
+demo:
+	$(CONFIGURE_PLAIN) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS)
 	examples/blink/build_demo.sh $(BUILD) $(BUILD)/demo
 
-test: build build-asan
+# Our own builds treat compiler warnings as errors (ORV_WERROR stays in the
+# build directory's cache).
+test:
+	$(CONFIGURE_PLAIN) -DORV_WERROR=ON >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+	$(CONFIGURE_ASAN) -DORV_WERROR=ON >/dev/null
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 	cd $(ASAN_BUILD) && ctest -j $(JOBS) --output-on-failure
 
@@ -28,6 +47,12 @@ test: build build-asan
 # installed) and prints one table; bench/RESULTS.md keeps the last recorded run.
 bench: build
 	python3 bench/run_bench.py --build $(BUILD)
+
+# The three programs, their man pages and the documentation, under $(PREFIX).
+install:
+	$(CONFIGURE_PLAIN) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS)
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

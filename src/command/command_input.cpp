@@ -40,7 +40,9 @@ int acquire_fields(LinkContext& ctx, const std::vector<std::string>& args) {
     // A command file is named only by a single argument; among several
     // arguments "@" is ordinary text.
     if (args.size() == 1 && !args[0].empty() && args[0][0] == '@') {
-        return read_command_file(fields, std::string_view(args[0]).substr(1));
+        int last = read_command_file(fields, std::string_view(args[0]).substr(1));
+        note_opened_input(ctx, std::string_view(args[0]).substr(1));
+        return last;
     }
     return split_arguments(fields, args);
 }
@@ -52,6 +54,9 @@ void get_command(LinkContext& ctx, const std::vector<std::string>& program_args)
     answer_query(ctx, args);
 
     int last_supplied = acquire_fields(ctx, args);
+    // In batch use nothing waits on a terminal: the fields not given are
+    // empty, as if given so, and each gets the error of an empty field.
+    if (ctx.options.opt_batch) last_supplied = FIELD_PARAMETERS;
     const std::string (&fields)[FIELD_COUNT] = ctx.command.command_field;
 
     // With every field given, the options come first so that -. can keep the
@@ -65,6 +70,7 @@ void get_command(LinkContext& ctx, const std::vector<std::string>& program_args)
         set_parameters(ctx, fields[FIELD_PARAMETERS].c_str());
     }
     answer_query(ctx, {});
+    check_output_options(ctx);
 
     set_rel_files(ctx, fields[FIELD_REL_FILES].c_str());
     set_lib_files(ctx, fields[FIELD_LIBRARIES].c_str());

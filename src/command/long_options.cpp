@@ -31,6 +31,15 @@ const LongOption LONG_OPTIONS[] = {
     {"memory-map", Value::REQUIRED,
      [](LinkContext& ctx, std::string_view value) { ctx.options.memory_map = ctx.str_save(value); }},
     {"stats", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.opt_stats = 1; }},
+    {"batch", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.opt_batch = 1; }},
+    {"delete-on-error", Value::NONE,
+     [](LinkContext& ctx, std::string_view) { ctx.options.opt_delete_on_error = 1; }},
+    {"fatal-warnings", Value::NONE,
+     [](LinkContext& ctx, std::string_view) { ctx.options.opt_fatal_warnings = 1; }},
+    {"dependency-file", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view file) { ctx.options.dependency_file = ctx.str_save(file); }},
+    {"output", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view file) { ctx.options.output_file = ctx.str_save(file); }},
 };
 
 const LongOption* find_long_option(std::string_view name) {

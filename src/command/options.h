@@ -32,6 +32,12 @@ struct Options {
     const char* link_report = nullptr;  // --link-report=FILE: the JSON link report
     const char* memory_map = nullptr;   // --memory-map=FILE: the XHTML picture of the memory map
     int opt_stats = 0;    // --stats: phase times and counts on standard error after the run
+    int opt_batch = 0;    // --batch: fields not given are empty, never prompted
+    int opt_delete_on_error = 0;  // --delete-on-error: a failed run removes its outputs
+    int opt_fatal_warnings = 0;   // --fatal-warnings: messages 23, 24, 27 fail the run
+    const char* dependency_file = nullptr;  // --dependency-file=FILE: a make rule
+    const char* output_file = nullptr;      // --output=FILE: the HEX file's exact name
+    const char* out_option = nullptr;  // the first -O or -F token, which --output excludes
 };
 
 }  // namespace orv

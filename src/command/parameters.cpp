@@ -8,6 +8,7 @@
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
 #include "driver/text_helpers.h"
+#include "placement/output_names.h"
 
 namespace orv {
 namespace {
@@ -37,6 +38,10 @@ void set_output_directory(LinkContext& ctx, std::string_view text) {
 void set_output_base_name(LinkContext& ctx, std::string_view text) {
     if (text.size() > OPTION_TEXT_LIMIT) return;
     ctx.options.out_name = ctx.str_save(text);
+}
+
+void note_output_option(LinkContext& ctx, std::string_view token) {
+    if (ctx.options.out_option == nullptr) ctx.options.out_option = ctx.str_save(token);
 }
 
 // Handles one token starting with "-". Returns the number of characters after
@@ -91,11 +96,13 @@ std::size_t apply_option(LinkContext& ctx, std::string_view token) {
     case 'O':
     case 'o':
         if (body.size() == 1) invalid_parameter(token);
+        note_output_option(ctx, token);
         set_output_directory(ctx, body.substr(1));
         return body.size();
     case 'F':
     case 'f':
         if (body.size() == 1) invalid_parameter(token);
+        note_output_option(ctx, token);
         set_output_base_name(ctx, body.substr(1));
         return body.size();
     default:
@@ -115,10 +122,24 @@ void set_parameters(LinkContext& ctx, const char* field) {
         std::string_view token(start, std::size_t(p - start));
         if (is_long_option(token)) {
             apply_long_option(ctx, token);
-            continue;
+        } else {
+            if (token[0] != '-') invalid_parameter(token);
+            if (apply_option(ctx, token) != token.size() - 1) invalid_parameter(token);
         }
-        if (token[0] != '-') invalid_parameter(token);
-        if (apply_option(ctx, token) != token.size() - 1) invalid_parameter(token);
+    }
+}
+
+void check_output_options(LinkContext& ctx) {
+    // --output names the HEX file whole: a directory or base name beside it
+    // would contradict it.
+    const Options& options = ctx.options;
+    if (options.output_file == nullptr) return;
+    if (options.out_option != nullptr) error_exit(ERR_OUTPUT_EXCLUDES, options.out_option);
+    // A HEX file named like the map or symbol file beside it would be
+    // overwritten by that file.
+    const std::string hex = options.output_file;
+    if ((options.opt_map && file_beside(hex, "MAP") == hex) || (options.opt_sym && file_beside(hex, "SYM") == hex)) {
+        invalid_parameter("--output=" + hex);
     }
 }
 

@@ -45,6 +45,13 @@ const char* const USAGE_TEXT =
     "  --stats                after the run, each phase's wall time and the link's counts\n"
     "                         (files, bytes, modules, cycles, names, relocations) on\n"
     "                         standard error\n"
+    "  --batch                fields not given are empty, never prompted\n"
+    "  --output=FILE          the HEX file's exact name; the map and symbol files go\n"
+    "                         beside it (not with -O or -F)\n"
+    "  --dependency-file=FILE write a make rule: the output files depend on every input\n"
+    "                         file the link opened\n"
+    "  --delete-on-error      a run that fails removes the output files it created\n"
+    "  --fatal-warnings       messages 23, 24 and 27 end the run with status 1\n"
     "\n"
     "Exit status: 0 success, 1 link errors, 2 command errors, 3 resource errors,\n"
     "4 internal errors.\n";

@@ -6,7 +6,8 @@
 
 namespace orv {
 
-const char* const BANNER_TITLE[3] = {"Orvan Family LINKER ", "V.4.00.00", " "};
+// The version is defined once, by the build, for the linker and its tools.
+const char* const BANNER_TITLE[3] = {"Orvan Family LINKER ", ORV_VERSION_TEXT, " "};
 
 namespace {
 

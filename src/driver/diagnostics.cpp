@@ -46,8 +46,8 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Section \"%s\" information is out of range.\n",
     "Bit value is out of range.\n             SECTION=%s ADDRESS=%04lX OFFSET=%04lX\n",
     "Extend area requires command option \"-BANK\".\n",
-    nullptr,
-    nullptr,
+    "Can't write dependency file %s\n",
+    "\"--output\" can't be used with \"%s\"\n",
     "Invalid region declaration %s\n",
     "SECTION %s will not fit in region %s: overflowed by %d bytes\n",
     "SECTION %s ADDRESS=%04lX lies outside every %s region\n",
@@ -148,6 +148,8 @@ int exit_status_of(int number) {
     case ERR_INVALID_PARAMETER:
     case ERR_NON_RELOCATABLE_NAME:
     case ERR_REGION_DECLARATION:
+    case ERR_DEPENDENCY_FILE:
+    case ERR_OUTPUT_EXCLUDES:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:

@@ -42,6 +42,9 @@ enum ErrorNo : int {
     ERR_SECTION_INFO_RANGE = 28,
     ERR_BIT_RANGE = 29,
     ERR_EXTEND_AREA = 30,
+    // Findings of the long options and of the console.
+    ERR_DEPENDENCY_FILE = 31,
+    ERR_OUTPUT_EXCLUDES = 32,
     ERR_REGION_DECLARATION = 33,
     ERR_REGION_OVERFLOW = 34,
     ERR_OUTSIDE_REGIONS = 35,

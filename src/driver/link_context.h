@@ -8,6 +8,7 @@
 #include "driver/pools.h"
 #include "library/library_reader.h"
 #include "output/cross_reference.h"
+#include "output/dependency_file.h"
 #include "output/output_state.h"
 #include "pass1/object_reader.h"
 #include "pass1/pass1.h"
@@ -45,9 +46,12 @@ struct LinkContext {
     RegionTable regions;
     FindingLog findings;  // the listed findings, for the link report
     LinkStats stats;
+    OpenedInputs opened_inputs;  // for the dependency file
 
     // Set by findings that let the link go on; the finish turns it into status 1.
     int link_failed = 0;
+    // Messages 23, 24 and 27 listed so far; --fatal-warnings fails the run on them.
+    int warnings_listed = 0;
 
     // Shorthands for the pools.
     const char* str_save(std::string_view text) { return orv::str_save(pools.str_pool, text); }

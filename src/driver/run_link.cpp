@@ -6,9 +6,11 @@
 #include "driver/diagnostics.h"
 #include "driver/explain.h"
 #include "driver/link_context.h"
+#include "output/dependency_file.h"
 #include "output/finish.h"
 #include "output/why_extract.h"
 #include "pass2/pass2.h"
+#include "placement/output_names.h"
 #include "placement/placement.h"
 
 namespace orv {
@@ -23,6 +25,8 @@ void link_phases(LinkContext& ctx, const std::vector<std::string>& args) {
     // Pass 1: modules' sections and names, library modules until every name is defined;
     // with --why-extract, why each library module was taken in.
     { PhaseTimer timer(stats, Phase::PASS1); pass1(ctx); write_why_extract(ctx); }
+    // The input set is final: the dependency file, when asked for.
+    write_dependency_file(ctx);
     // Placement: addresses of every section and unit; the output files are created.
     { PhaseTimer timer(stats, Phase::PLACEMENT); allocate_sections(ctx); }
     // Pass 2: contents relocated and streamed into the HEX file.
@@ -47,6 +51,16 @@ int run_reporting(LinkContext& ctx, Run&& run) {
         } catch (const std::bad_alloc&) {
         }
         status = report_fatal(ctx.console, error);
+    } catch (const std::bad_alloc&) {
+        status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
+    }
+    // The output files take their final names only now, as far as they were
+    // written, or go with --delete-on-error when the run failed.
+    try {
+        std::string failed_name;
+        if (!settle_output_files(ctx, status, failed_name)) {
+            status = report_fatal(ctx.console, LinkError(ERR_CANT_CREATE, failed_name));
+        }
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
     }

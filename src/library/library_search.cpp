@@ -43,6 +43,7 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
             if (joined.size() <= PATH_LIMIT) {
                 if (const std::string* image = ctx.inputs.open(joined)) {
                     name = ctx.str_save(joined);
+                    note_opened_input(ctx, name);
                     found = 1;
                     return ImageCursor(*image);
                 }
@@ -51,6 +52,7 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
     }
     const std::string* image = ctx.inputs.open(stored);
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, stored);
+    note_opened_input(ctx, stored);
     found = 1;
     return ImageCursor(*image);
 }

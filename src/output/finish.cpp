@@ -71,6 +71,10 @@ void finish(LinkContext& ctx) {
         close_output(ctx.output.sym_file);
     }
 
+    // With --fatal-warnings the messages that leave the status alone fail
+    // the run too, once the output files are complete.
+    if (ctx.options.opt_fatal_warnings && ctx.warnings_listed != 0) ctx.link_failed = 1;
+
     finish_reports(ctx);
 
     if (ctx.link_failed) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/text_output.h"
 
@@ -24,7 +26,15 @@ struct SymbolFileState {
     int pointer_size = 0;
 };
 
+// An output file this run created: the path written, and the path it is
+// renamed to when the run ends (the same path when it was written in place).
+struct StagedOutput {
+    std::string written_path;
+    std::string final_path;
+};
+
 struct OutputState {
+    std::vector<StagedOutput> staged;  // in creation order
     std::unique_ptr<TextOutput> hex_file;
     std::unique_ptr<TextOutput> map_file;  // with -M or -MS
     std::unique_ptr<TextOutput> sym_file;  // with -S

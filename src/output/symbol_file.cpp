@@ -158,6 +158,7 @@ private:
             pointer_size = length;
         } else if (length != pointer_size) {
             report_listed(ctx_.console, ERR_POINTER_LENGTH);
+            ++ctx_.warnings_listed;
         }
         out_.print("\n# POINTER %X\n", static_cast<unsigned>(length));
     }

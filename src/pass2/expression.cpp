@@ -55,6 +55,7 @@ int32_t apply_prefix(int prefix, int32_t value) {
 // goes on; it alone does not fail the run.
 void report_type_mismatch(LinkContext& ctx, const char* name) {
     report_listed(ctx.console, ERR_LABEL_TYPE, name);
+    ++ctx.warnings_listed;
 }
 
 int32_t name_value(LinkContext& ctx, const char* name) {

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -6,6 +7,7 @@
 #include "driver/link_context.h"
 #include "placement/output_names.h"
 #include "platform/host_files.h"
+#include "platform/staged_files.h"
 
 namespace orv {
 namespace {
@@ -15,28 +17,100 @@ constexpr std::size_t FILE_NAME_SIZE = 512;
 
 // An output name that leads to a directory, a named pipe or a device is
 // refused: writing there would block on the pipe or never make a file.
-std::unique_ptr<TextOutput> create_output(const std::string& name) {
-    if (names_non_regular_file(name)) error_exit(ERR_CANT_CREATE, name);
-    std::unique_ptr<TextOutput> file = TextOutput::create(name);
-    if (file == nullptr) error_exit(ERR_CANT_CREATE, name);
+std::unique_ptr<TextOutput> create_output(LinkContext& ctx, const OutputFileName& name) {
+    if (names_non_regular_file(name.host)) error_exit(ERR_CANT_CREATE, name.shown);
+    StagedOutput staged;
+    std::unique_ptr<TextOutput> file = TextOutput::create_staged(name.host, staged.written_path, staged.final_path);
+    if (file == nullptr) error_exit(ERR_CANT_CREATE, name.shown);
+    ctx.output.staged.push_back(std::move(staged));
     return file;
 }
 
+bool is_lower_word(std::string_view text) {
+    bool lower = false;
+    for (char c : text) {
+        if (c >= 'A' && c <= 'Z') return false;
+        if (c >= 'a' && c <= 'z') lower = true;
+    }
+    return lower;
+}
+
 }  // namespace
+
+std::string file_beside(const std::string& file, const char* extension) {
+    std::size_t slash = file.rfind('/');
+    std::size_t dot = file.rfind('.');
+    bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    std::string stem = has_extension ? file.substr(0, dot) : file;
+    std::string suffix = std::string(".") + extension;
+    if (has_extension && is_lower_word(std::string_view(file).substr(dot + 1))) {
+        for (char& c : suffix) c = char(c | 0x20);
+    }
+    return stem + suffix;
+}
+
+std::vector<OutputFileName> output_file_names(const LinkContext& ctx) {
+    const Options& options = ctx.options;
+    std::vector<OutputFileName> names;
+    if (options.output_file != nullptr) {
+        const std::string hex = options.output_file;
+        names.push_back({hex, hex});
+        if (options.opt_map) names.push_back({file_beside(hex, "MAP"), file_beside(hex, "MAP")});
+        if (options.opt_sym) names.push_back({file_beside(hex, "SYM"), file_beside(hex, "SYM")});
+        return names;
+    }
+    std::string base = options.out_dir != nullptr ? options.out_dir : "";
+    base += options.out_name != nullptr ? options.out_name : "";
+    std::vector<std::string> shown{base + ".HEX"};
+    if (options.opt_map) shown.push_back(base + ".MAP");
+    if (options.opt_sym) shown.push_back(base + ".SYM");
+    for (const std::string& name : shown) names.push_back({name, host_path(name)});
+    return names;
+}
 
 void open_output_files(LinkContext& ctx) {
     const char* out_dir = ctx.options.out_dir;
     const char* out_name = ctx.options.out_name != nullptr ? ctx.options.out_name : "";
     std::size_t needed = std::strlen(out_name) + 5;  // extension and terminator
     if (out_dir != nullptr) needed += std::strlen(out_dir);
-    if (needed > FILE_NAME_SIZE) error_exit(ERR_CANT_CREATE, ".HEX file ( file name is too long )");
+    if (ctx.options.output_file == nullptr && needed > FILE_NAME_SIZE) {
+        error_exit(ERR_CANT_CREATE, ".HEX file ( file name is too long )");
+    }
 
-    std::string base = out_dir != nullptr ? out_dir : "";
-    base += out_name;
+    const std::vector<OutputFileName> names = output_file_names(ctx);
+    std::size_t next = 0;
+    ctx.output.hex_file = create_output(ctx, names[next++]);
+    if (ctx.options.opt_map) ctx.output.map_file = create_output(ctx, names[next++]);
+    if (ctx.options.opt_sym) ctx.output.sym_file = create_output(ctx, names[next++]);
+}
 
-    ctx.output.hex_file = create_output(base + ".HEX");
-    if (ctx.options.opt_map) ctx.output.map_file = create_output(base + ".MAP");
-    if (ctx.options.opt_sym) ctx.output.sym_file = create_output(base + ".SYM");
+bool place_output_files(LinkContext& ctx, std::string& failed_name) {
+    bool ok = true;
+    for (StagedOutput& file : ctx.output.staged) {
+        if (file.written_path == file.final_path) continue;
+        if (std::rename(file.written_path.c_str(), file.final_path.c_str()) != 0) {
+            remove_written_file(file.written_path);
+            if (ok) failed_name = file.final_path;
+            ok = false;
+        }
+        file.written_path = file.final_path;
+    }
+    return ok;
+}
+
+bool settle_output_files(LinkContext& ctx, int status, std::string& failed_name) {
+    OutputState& output = ctx.output;
+    output.hex_file.reset();
+    output.map_file.reset();
+    output.sym_file.reset();
+    bool ok = true;
+    if (status != 0 && ctx.options.opt_delete_on_error) {
+        for (const StagedOutput& file : output.staged) remove_written_file(file.written_path);
+    } else {
+        ok = place_output_files(ctx, failed_name);
+    }
+    output.staged.clear();
+    return ok;
 }
 
 }  // namespace orv

@@ -22,6 +22,7 @@ void check_section_types(LinkContext& ctx) {
             } else if (unit->ram != type) {
                 mismatch = true;
                 report_listed(ctx.console, ERR_SECTION_TYPE, section->name);
+                ++ctx.warnings_listed;
             }
         }
         if (type < 0) type = 0;

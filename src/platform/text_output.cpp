@@ -5,11 +5,19 @@
 #include <vector>
 
 #include "platform/host_files.h"
+#include "platform/staged_files.h"
 
 namespace orv {
 
 std::unique_ptr<TextOutput> TextOutput::create(std::string_view linker_name) {
     std::FILE* file = open_host_file(linker_name, "wb");
+    if (file == nullptr) return nullptr;
+    return std::unique_ptr<TextOutput>(new TextOutput(file));
+}
+
+std::unique_ptr<TextOutput> TextOutput::create_staged(const std::string& final_path, std::string& written_path,
+                                                      std::string& place_path) {
+    std::FILE* file = open_staged_file(final_path, written_path, place_path);
     if (file == nullptr) return nullptr;
     return std::unique_ptr<TextOutput>(new TextOutput(file));
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace orv {
@@ -12,6 +13,12 @@ class TextOutput {
 public:
     // Creates (or truncates) the file named by the linker; null on failure.
     static std::unique_ptr<TextOutput> create(std::string_view linker_name);
+
+    // Creates the file at the host path `final_path` under a temporary name
+    // beside it (see open_staged_file for the two paths it gives). Null on
+    // failure.
+    static std::unique_ptr<TextOutput> create_staged(const std::string& final_path, std::string& written_path,
+                                                     std::string& place_path);
 
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;

@@ -3,7 +3,7 @@
 #include "driver/link_context.h"
 #include "placement/unit_values.h"
 #include "report/json_writer.h"
-#include "report/output_file_names.h"
+#include "placement/output_names.h"
 
 namespace orv {
 namespace {
@@ -39,12 +39,16 @@ void write_command(JsonWriter& json, const LinkContext& ctx) {
 }
 
 void write_output_files(JsonWriter& json, const LinkContext& ctx) {
-    const OutputFileNames names = output_file_names(ctx);
+    // The HEX file, then the map and symbol files when they are written.
+    const std::vector<OutputFileName> names = output_file_names(ctx);
+    std::size_t next = 1;
+    const char* map = ctx.options.opt_map ? names.at(next++).shown.c_str() : nullptr;
+    const char* symbols = ctx.options.opt_sym ? names.at(next++).shown.c_str() : nullptr;
     json.key("output_files");
     json.begin_object();
-    json.member("hex", std::string_view(names.hex));
-    json.member("map", ctx.options.opt_map ? names.map.c_str() : nullptr);
-    json.member("symbols", ctx.options.opt_sym ? names.sym.c_str() : nullptr);
+    json.member("hex", std::string_view(names.front().shown));
+    json.member("map", map);
+    json.member("symbols", symbols);
     json.member("link_report", ctx.options.link_report);
     json.member("memory_map", ctx.options.memory_map);
     json.end_object();

@@ -7,7 +7,7 @@
 #include "report/memory_map_svg.h"
 #include "report/module_colours.h"
 #include "report/module_index.h"
-#include "report/output_file_names.h"
+#include "placement/output_names.h"
 #include "report/xml_text.h"
 
 namespace orv {
@@ -108,7 +108,7 @@ void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayo
     const ModuleIndex modules(ctx.sections);
     const ModuleColours colours(modules);
     const bool bank_mode = ctx.options.bank_mode != 0;
-    const std::string hex_name = output_file_names(ctx).hex;
+    const std::string hex_name = output_file_names(ctx).front().shown;
     const LinkTotals totals = link_totals(ctx);
 
     // The units of each bank by address; a unit above the last bank is drawn in it.

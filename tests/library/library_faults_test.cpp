@@ -181,8 +181,15 @@ TEST(LibraryFaults, SkipsThatLeaveTheFileAreSeekErrors) {
     });
 }
 
+// GCC announces the sanitizer with a macro, Clang through __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool ADDRESS_SANITIZER = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool ADDRESS_SANITIZER = true;
+#else
+constexpr bool ADDRESS_SANITIZER = false;
+#endif
 #else
 constexpr bool ADDRESS_SANITIZER = false;
 #endif

@@ -3,18 +3,23 @@
 
 #include "driver/diagnostics.h"
 #include "driver/link_context.h"
+#include "placement/output_names.h"
 
 namespace orv::test {
 
 // Runs one phase or step in-process as the driver would: 0 when it returns,
-// else the status its fatal error is reported with.
+// else the status its fatal error is reported with. The output files created
+// so far then stand under their final names, as at the end of a run.
 inline int run_step(LinkContext& ctx, const std::function<void()>& step) {
+    int status = 0;
     try {
         step();
-        return 0;
     } catch (const LinkError& error) {
-        return report_fatal(ctx.console, error);
+        status = report_fatal(ctx.console, error);
     }
+    std::string failed_name;
+    place_output_files(ctx, failed_name);
+    return status;
 }
 
 }  // namespace orv::test

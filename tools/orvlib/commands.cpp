@@ -13,7 +13,7 @@ const char* const USAGE =
     "                                                 public names, external references\n"
     "       orvlib extract LIB MODULE [-o OUT.ROV]    write a module's image back out\n"
     "                                                 (to MODULE.ROV unless -o is given)\n"
-    "       orvlib --help\n"
+    "       orvlib --help | --version\n"
     "exit status: 0 done, 1 an input could not be read or is damaged, or an output could\n"
     "not be written, 2 wrong usage\n";
 
@@ -50,6 +50,11 @@ public:
 
     int help() {
         std::fputs(USAGE, out_);
+        return DONE;
+    }
+
+    int version() {
+        std::fputs("orvlib " ORV_VERSION_TEXT "\n", out_);
         return DONE;
     }
 
@@ -146,6 +151,7 @@ int run_orvlib(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     Commands commands(out, err);
     std::size_t count = args.size();
     if (count == 1 && args[0] == "--help") return commands.help();
+    if (count == 1 && args[0] == "--version") return commands.version();
     if (count >= 3 && args[0] == "create") {
         return commands.create(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     }

@@ -12,7 +12,7 @@ const char* const USAGE =
     "usage: orvobj dump [--offsets] FILE.ROV      print an object as text\n"
     "       orvobj build FILE.txt -o FILE.ROV     turn the text form back into an object\n"
     "       orvobj check FILE.ROV                 read an object as the linker does; name its first fault\n"
-    "       orvobj --help\n"
+    "       orvobj --help | --version\n"
     "exit status: 0 done, 1 the input could not be read or has an error, 2 wrong usage\n";
 
 // False when the file cannot be opened or read; a directory opens but
@@ -88,6 +88,10 @@ int check(const std::string& path) {
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("orvobj " ORV_VERSION_TEXT "\n", stdout);
         return 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "dump") == 0) {

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "fixture/library_writer.h"
+#include "fixture/object_writer.h"
+#include "support/run_linker.h"
+
+namespace orv::test {
+namespace {
+
+using namespace orvfixture;
+
+// main.rov calls putc, which the library RT#$.LIB in "lib dir" defines; the
+// link is given by the command file prog.lnk.
+void write_program(const TempDir& dir) {
+    ObjectWriter main_module;
+    main_module.header("main.src").units({{"P", 0, 0, 0, 2}}).externals({"putc"}).end();
+    dir.write("main.rov", main_module.bytes());
+    ObjectWriter putc_module;
+    putc_module.header("putc.src").units({{"P", 0, 0, 0, 1}}).labels(0, {{0, "putc"}}).end();
+    LibraryWriter library;
+    library.add("PUTC", putc_module.bytes());
+    dir.write("lib dir/RT#$.LIB", library.bytes());
+    dir.write("prog.lnk", "main,RT#$,,-M -.");
+}
+
+// Targets are the files the run writes; prerequisites every input it opened,
+// under the host path it was opened by (the library through LIBOV), each
+// with an empty rule of its own.
+TEST(DependencyFile, NamesEveryOutputAndEveryInputOpened) {
+    TempDir dir;
+    write_program(dir);
+    ObjectWriter requesting;  // main.rov again, now requesting the file util
+    requesting.header("main.src", "1.00", {"util"}).units({{"P", 0, 0, 0, 2}}).externals({"putc"}).end();
+    dir.write("main.rov", requesting.bytes());
+    ObjectWriter util;
+    util.header("util.src").end();
+    dir.write("util.rov", util.bytes());
+    RunResult run = run_orvlink(dir.path(), {"@prog.lnk", "--dependency-file=out.d"}, "",
+                                {{"LIBOV", "lib dir"}});
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(dir.read("out.d"),
+              "MAIN.HEX MAIN.MAP: \\\n"
+              "  prog.lnk \\\n"
+              "  main.rov \\\n"
+              "  util.rov \\\n"
+              "  lib\\ dir/RT\\#$$.LIB\n"
+              "\n"
+              "prog.lnk:\n"
+              "\n"
+              "main.rov:\n"
+              "\n"
+              "util.rov:\n"
+              "\n"
+              "lib\\ dir/RT\\#$$.LIB:\n");
+}
+
+// The file exists once the library search is over, also when placement then
+// fails; a file that cannot be written is error 31 before any output exists.
+TEST(DependencyFile, WrittenBeforePlacementAndRefusedWhenUnwritable) {
+    TempDir dir;
+    write_program(dir);
+    const std::map<std::string, std::string> libov{{"LIBOV", "lib dir"}};
+    RunResult run = run_orvlink(dir.path(), {"main,RT#$,NOWHERE,-.", "--dependency-file=out.d"}, "", libov);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(dir.read("out.d"), "MAIN.HEX: \\\n  main.rov \\\n  lib\\ dir/RT\\#$$.LIB\n\n"
+                                 "main.rov:\n\nlib\\ dir/RT\\#$$.LIB:\n");
+
+    for (const char* target : {"missing/out.d", "lib dir"}) {
+        SCOPED_TRACE(target);
+        TempDir clean;
+        write_program(clean);
+        RunResult refused =
+            run_orvlink(clean.path(), {"main,RT#$,,-.", "--dependency-file=" + std::string(target)}, "", libov);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_EQ(refused.out, "processing \"MAIN.ROV\"\nprocessing \"Libraries\"\n"
+                               "ERROR NO.31: Can't write dependency file " + std::string(target) + "\n");
+        EXPECT_FALSE(clean.exists("MAIN.HEX"));
+    }
+}
+
+// make itself reads the rule: a library found through LIBOV that changes
+// makes the program link again, and one that moves out of LIBOV's directory
+// stops nothing: its empty rule stands in for it, and the new rule names the
+// library where it was found.
+TEST(DependencyFile, MakeRelinksWhenALibraryChanges) {
+    TempDir dir;
+    write_program(dir);
+    dir.write("Makefile",
+              "export LIBOV = lib dir\n"
+              "MAIN.HEX: main.rov\n"
+              "\t" ORVLINK_PATH " --batch --dependency-file=MAIN.d --delete-on-error main,RT#$$,,-.\n"
+              "-include MAIN.d\n");
+    auto make = [&] { return run_program("make", dir.path(), {"--no-print-directory"}); };
+    auto linked = [](const RunResult& run) { return run.out.find("--batch") != std::string::npos; };
+    RunResult first = make();
+    ASSERT_EQ(first.status, 0) << first.out << first.err;
+    EXPECT_TRUE(linked(first));
+    EXPECT_FALSE(linked(make()));
+
+    // The first link is made to lie ten seconds back, so that touching the
+    // library makes it newer on any file system's clock.
+    for (const char* file : {"MAIN.HEX", "MAIN.d", "main.rov", "lib dir/RT#$.LIB"}) {
+        std::filesystem::last_write_time(dir / file, std::filesystem::last_write_time(dir / file) - std::chrono::seconds(10));
+    }
+    ASSERT_EQ(run_program("touch", dir.path(), {"lib dir/RT#$.LIB"}).status, 0);
+    RunResult relink = make();
+    EXPECT_EQ(relink.status, 0) << relink.err;
+    EXPECT_TRUE(linked(relink)) << relink.out;
+    EXPECT_FALSE(linked(make()));
+
+    std::filesystem::rename(dir / "lib dir/RT#$.LIB", dir / "RT#$.LIB");
+    RunResult moved = make();
+    EXPECT_EQ(moved.status, 0) << moved.err;
+    EXPECT_TRUE(linked(moved)) << moved.out;
+    EXPECT_NE(dir.read("MAIN.d").find("\n  RT\\#$$.LIB\n"), std::string::npos);
+    EXPECT_FALSE(linked(make()));
+}
+
+}  // namespace
+}  // namespace orv::test
