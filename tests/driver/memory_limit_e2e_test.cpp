@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fixture/object_writer.h"
+#include "support/sanitizer.h"
 #include "support/shell_run.h"
 
 namespace orv::test {
@@ -33,9 +34,7 @@ long lowest_limit(const std::function<bool(long)>& runs) {
 // link of 60000 names runs, links stop with error 2, most of them after
 // they have started reading.
 TEST(MemoryLimit, RunningOutOfMemoryAnywhereIsErrorTwo) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
-#endif
+    if (ADDRESS_SANITIZER) GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
     TempDir dir;
     std::vector<orvfixture::SymbolSpec> names;
     for (uint32_t i = 0; i < 60000; ++i) names.push_back({i, "symbol_" + std::to_string(i)});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library_support.h"
+#include "support/sanitizer.h"
 
 namespace orv::test {
 namespace {
@@ -181,18 +182,6 @@ TEST(LibraryFaults, SkipsThatLeaveTheFileAreSeekErrors) {
     });
 }
 
-// GCC announces the sanitizer with a macro, Clang through __has_feature.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool ADDRESS_SANITIZER = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool ADDRESS_SANITIZER = true;
-#else
-constexpr bool ADDRESS_SANITIZER = false;
-#endif
-#else
-constexpr bool ADDRESS_SANITIZER = false;
-#endif
 
 // Runs pass 1 with an address space of 1 GiB and exits with its status,
 // its messages on standard error.
