@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "driver/diagnostics.h"
 
@@ -163,10 +164,47 @@ const std::vector<SymbolEntry*>& SymbolTable::in_name_order() const {
         sorted_.clear();
         sorted_.reserve(count_);
         auto* self = const_cast<SymbolTable*>(this);
-        for (std::size_t i = 0; i < count_; ++i) sorted_.push_back(&self->entry(i));
-        std::sort(sorted_.begin(), sorted_.end(), [](const SymbolEntry* a, const SymbolEntry* b) {
-            return std::strcmp(a->name, b->name) < 0;
-        });
+        // The first eight bytes of each name, as a big-endian number, decide
+        // most comparisons without touching the names again.
+        struct Keyed {
+            uint64_t prefix;
+            SymbolEntry* entry;
+        };
+        std::vector<Keyed> keyed;
+        keyed.reserve(count_);
+        for (std::size_t i = 0; i < count_; ++i) {
+            SymbolEntry* entry = &self->entry(i);
+            uint64_t prefix = 0;
+            int shift = 56;
+            for (const char* c = entry->name; *c != '\0' && shift >= 0; ++c, shift -= 8) {
+                prefix |= uint64_t(static_cast<unsigned char>(*c)) << shift;
+            }
+            keyed.push_back(Keyed{prefix, entry});
+        }
+        // A byte-by-byte radix sort on the prefixes, least significant first
+        // (a byte that all prefixes share is skipped), then the names that
+        // share a prefix are ordered by their remaining bytes.
+        std::vector<Keyed> spare(keyed.size());
+        for (int shift = 0; shift < 64; shift += 8) {
+            std::size_t counts[256] = {};
+            for (const Keyed& k : keyed) ++counts[(k.prefix >> shift) & 0xFF];
+            if (!keyed.empty() && counts[(keyed[0].prefix >> shift) & 0xFF] == keyed.size()) continue;
+            std::size_t at = 0;
+            for (std::size_t& count : counts) at += std::exchange(count, at);
+            for (const Keyed& k : keyed) spare[counts[(k.prefix >> shift) & 0xFF]++] = k;
+            keyed.swap(spare);
+        }
+        for (std::size_t first = 0; first < keyed.size();) {
+            std::size_t end = first + 1;
+            while (end < keyed.size() && keyed[end].prefix == keyed[first].prefix) ++end;
+            // Equal prefixes with a name end inside them are equal names.
+            if (end - first > 1 && (keyed[first].prefix & 0xFF) != 0) {
+                std::sort(keyed.begin() + std::ptrdiff_t(first), keyed.begin() + std::ptrdiff_t(end),
+                          [](const Keyed& a, const Keyed& b) { return std::strcmp(a.entry->name + 8, b.entry->name + 8) < 0; });
+            }
+            first = end;
+        }
+        for (const Keyed& k : keyed) sorted_.push_back(k.entry);
     }
     return sorted_;
 }

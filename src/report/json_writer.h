@@ -1,10 +1,10 @@
 #pragma once
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
 #include "report/report_file.h"
+#include "report/text_buffer.h"
 
 namespace orv {
 
@@ -13,12 +13,9 @@ namespace orv {
 // written without blanks (a big link has tens of thousands of them).
 class JsonWriter {
 public:
-    // With a file, the text goes to it in pieces as it grows; `finish` writes the rest.
-    explicit JsonWriter(ReportFile* file = nullptr) : file_(file) {}
-    void finish() {
-        if (file_ != nullptr) file_->write(text_);
-        text_.clear();
-    }
+    // With a file, the text goes to it in large pieces as it grows; `finish` writes the rest.
+    explicit JsonWriter(ReportFile* file = nullptr) : text_(file) {}
+    void finish() { text_.flush(); }
 
     void begin_object(bool one_line = false) { open('{', one_line); }
     void end_object() { close('}'); }
@@ -42,24 +39,88 @@ public:
         value(v);
     }
 
-    const std::string& text() const { return text_; }
+    std::string_view text() const { return text_.text(); }
 
 private:
+    friend class JsonRow;
     struct Level {
         bool one_line;
         bool empty;
     };
     void open(char bracket, bool one_line);
     void close(char bracket);
-    void element_start();  // separator and line break before a value
-    bool level_is_one_line() const;
+    void element_start() {
+        if (after_key_) {
+            after_key_ = false;
+        } else if (!levels_.empty()) {
+            separate();
+        }
+    }
+    void separate();  // the comma and line break before an element
     void append_string(std::string_view text);
 
-    static constexpr std::size_t SPILL_SIZE = 1 << 16;
-    ReportFile* file_;
-    std::string text_;
+    TextBuffer text_;
     std::vector<Level> levels_;
     bool after_key_ = false;
+};
+
+// One element of a long array, an object on its line without blanks, written
+// straight into the text: a big link has hundreds of thousands of them.
+//   JsonRow(json).field("name", name).field("value", 3);
+// The object is closed when the row goes out of scope.
+class JsonRow {
+public:
+    explicit JsonRow(JsonWriter& json) : json_(json) {
+        json.element_start();
+        json.text_.put('{');
+    }
+    ~JsonRow() { json_.text_.put('}'); }
+    JsonRow(const JsonRow&) = delete;
+    JsonRow& operator=(const JsonRow&) = delete;
+
+    JsonRow& field(std::string_view name, std::string_view text) {
+        key(name);
+        json_.append_string(text);
+        return *this;
+    }
+    JsonRow& field(std::string_view name, const char* text) {  // null writes null
+        if (text == nullptr) {
+            key(name);
+            json_.text_.append("null", 4);
+            return *this;
+        }
+        return field(name, std::string_view(text));
+    }
+    JsonRow& field(std::string_view name, int64_t number) {
+        char* at = key(name, 21);
+        json_.text_.commit(put_decimal(at, number));
+        return *this;
+    }
+    JsonRow& field(std::string_view name, int number) { return field(name, int64_t(number)); }
+    JsonRow& field(std::string_view name, bool flag) {
+        key(name);
+        json_.text_.append(flag ? std::string_view("true") : std::string_view("false"));
+        return *this;
+    }
+
+private:
+    // Writes `"name":` (after a comma from the second member on) and returns
+    // where the value goes, with room for `value_room` characters.
+    char* key(std::string_view name, std::size_t value_room = 0) {
+        char* at = json_.text_.room(name.size() + 4 + value_room);
+        if (!first_) *at++ = ',';
+        first_ = false;
+        *at++ = '"';
+        std::memcpy(at, name.data(), name.size());
+        at += name.size();
+        *at++ = '"';
+        *at++ = ':';
+        json_.text_.commit(at);
+        return at;
+    }
+
+    JsonWriter& json_;
+    bool first_ = true;
 };
 
 }  // namespace orv

@@ -67,7 +67,6 @@ void module_table(Markup& html, const LinkContext& ctx, const ModuleIndex& modul
         if (library) html.escaped(unit.file_name);
         html << "</td><td>" << row.rom << "</td><td>" << row.ram << "</td><td>" << row.rom + row.ram << "</td><td>"
              << row.units << "</td></tr>\n";
-        html.spill();
     }
     html << "</table>\n";
 }

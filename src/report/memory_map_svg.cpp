@@ -81,7 +81,6 @@ public:
             } else {
                 free_block(block);
             }
-            markup_.spill();
         }
         line_addresses(strip);
         region_outlines(strip);
@@ -288,9 +287,8 @@ private:
 }  // namespace
 
 std::string hex_address(int64_t address, bool bank_mode) {
-    Markup text;
-    text.hex(address, bank_mode ? 5 : 4);
-    return std::move(text.text());
+    char text[16];
+    return std::string(text, put_hex(text, static_cast<uint64_t>(address), bank_mode ? 5 : 4));
 }
 
 void draw_bank(Markup& markup, const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours,
