@@ -1,6 +1,8 @@
 #include "report/json_writer.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace orv {
 namespace {
@@ -11,6 +13,18 @@ constexpr std::array<bool, 256> NEEDS_ESCAPE = [] {
     for (int byte = 0; byte < 256; ++byte) table[byte] = byte < 0x20 || byte >= 0x7F || byte == '"' || byte == '\\';
     return table;
 }();
+
+constexpr uint64_t ONES = 0x0101010101010101;
+constexpr uint64_t HIGHS = 0x8080808080808080;
+
+// Whether any byte of the word is below `limit` (at most 0x80).
+constexpr uint64_t any_below(uint64_t word, uint64_t limit) { return (word - ONES * limit) & ~word & HIGHS; }
+
+// Whether any of the eight bytes needs an escape, tested at once.
+constexpr bool needs_escape(uint64_t word) {
+    return ((word & HIGHS) | any_below(word, 0x20) | any_below(word ^ (ONES * 0x7F), 1) |
+            any_below(word ^ (ONES * '"'), 1) | any_below(word ^ (ONES * '\\'), 1)) != 0;
+}
 
 }  // namespace
 
@@ -67,16 +81,27 @@ void JsonWriter::key(std::string_view name) {
 }
 
 void JsonWriter::append_string(std::string_view text) {
-    std::size_t plain = 0;
-    while (plain < text.size() && !NEEDS_ESCAPE[static_cast<unsigned char>(text[plain])]) ++plain;
-    if (plain == text.size()) {
+    // Most names need no escapes: they are copied while they are checked.
+    {
         char* at = text_.room(text.size() + 2);
         *at++ = '"';
-        std::memcpy(at, text.data(), text.size());
-        at += text.size();
-        *at++ = '"';
-        text_.commit(at);
-        return;
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (needs_escape(word)) break;
+            std::memcpy(at + i, &word, 8);
+        }
+        for (; i < text.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            if (NEEDS_ESCAPE[byte]) break;
+            at[i] = char(byte);
+        }
+        if (i == text.size()) {
+            at[i] = '"';
+            text_.commit(at + i + 1);
+            return;
+        }
     }
     // Every byte takes six characters at most (\u00XX), plus the quotes.
     char* at = text_.room(6 * text.size() + 2);

@@ -78,41 +78,52 @@ public:
     JsonRow(const JsonRow&) = delete;
     JsonRow& operator=(const JsonRow&) = delete;
 
-    JsonRow& field(std::string_view name, std::string_view text) {
-        key(name);
+    // Member names are the report's own plain words, given as literals.
+    template <std::size_t N>
+    JsonRow& field(const char (&name)[N], std::string_view text) {
+        key(name, 0);
         json_.append_string(text);
         return *this;
     }
-    JsonRow& field(std::string_view name, const char* text) {  // null writes null
+    template <std::size_t N>
+    JsonRow& field(const char (&name)[N], const char* text) {  // null writes null
         if (text == nullptr) {
-            key(name);
-            json_.text_.append("null", 4);
+            char* at = key(name, 4);
+            std::memcpy(at, "null", 4);
+            json_.text_.commit(at + 4);
             return *this;
         }
         return field(name, std::string_view(text));
     }
-    JsonRow& field(std::string_view name, int64_t number) {
-        char* at = key(name, 21);
-        json_.text_.commit(put_decimal(at, number));
+    template <std::size_t N>
+    JsonRow& field(const char (&name)[N], int64_t number) {
+        json_.text_.commit(put_decimal(key(name, 21), number));
         return *this;
     }
-    JsonRow& field(std::string_view name, int number) { return field(name, int64_t(number)); }
-    JsonRow& field(std::string_view name, bool flag) {
-        key(name);
-        json_.text_.append(flag ? std::string_view("true") : std::string_view("false"));
+    template <std::size_t N>
+    JsonRow& field(const char (&name)[N], int number) {
+        return field(name, int64_t(number));
+    }
+    template <std::size_t N>
+    JsonRow& field(const char (&name)[N], bool flag) {
+        char* at = key(name, 5);
+        std::memcpy(at, flag ? "true" : "false", 5);
+        json_.text_.commit(at + (flag ? 4 : 5));
         return *this;
     }
 
 private:
     // Writes `"name":` (after a comma from the second member on) and returns
     // where the value goes, with room for `value_room` characters.
-    char* key(std::string_view name, std::size_t value_room = 0) {
-        char* at = json_.text_.room(name.size() + 4 + value_room);
-        if (!first_) *at++ = ',';
+    template <std::size_t N>
+    char* key(const char (&name)[N], std::size_t value_room) {
+        char* at = json_.text_.room(N + 4 + value_room);
+        *at = ',';
+        at += first_ ? 0 : 1;
         first_ = false;
         *at++ = '"';
-        std::memcpy(at, name.data(), name.size());
-        at += name.size();
+        std::memcpy(at, name, N - 1);
+        at += N - 1;
         *at++ = '"';
         *at++ = ':';
         json_.text_.commit(at);

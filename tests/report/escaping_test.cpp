@@ -22,6 +22,15 @@ TEST(ReportEscaping, NamesOfAnyBytesStayValidJsonAndXml) {
         {"<&>'", "\"<&>'\"", "&lt;&amp;&gt;&#39;"},
         {"tab\there\nx\x01", "\"tab\\there\\nx\\u0001\"", "tab\there\nx?"},
         {"\xE9t\xFF", "\"\\u00E9t\\u00FF\"", "&#xE9;t&#xFF;"},
+        // Long names are checked eight bytes at a time: each byte that needs
+        // an escape, in the first word, a later word and the tail.
+        {"long_name_without_any_escape", "\"long_name_without_any_escape\"", "long_name_without_any_escape"},
+        {"abcdefg\\hijklmnop", "\"abcdefg\\\\hijklmnop\"", "abcdefg\\hijklmnop"},
+        {"abcdefghij\"klmnopq", "\"abcdefghij\\\"klmnopq\"", "abcdefghij&quot;klmnopq"},
+        {"abcdefghijklmnop\x7F", "\"abcdefghijklmnop\\u007F\"", "abcdefghijklmnop\x7F"},
+        {"abcdefgh\x1Fxyz", "\"abcdefgh\\u001Fxyz\"", "abcdefgh?xyz"},
+        {"abcdefgh\x80", "\"abcdefgh\\u0080\"", "abcdefgh&#x80;"},
+        {" !#[]~ !#[]~ !#[]~", "\" !#[]~ !#[]~ !#[]~\"", " !#[]~ !#[]~ !#[]~"},
     };
     for (const Case& c : cases) {
         JsonWriter json;
