@@ -2,6 +2,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,14 @@ public:
         text_.append(text);
         return *this;
     }
-    Markup& operator<<(const char* text) { return *this << std::string_view(text); }
+    // Literals are copied with their length known when compiling.
+    template <std::size_t N>
+    Markup& operator<<(const char (&text)[N]) {
+        char* at = text_.room(N - 1);
+        std::memcpy(at, text, N - 1);
+        text_.commit(at + (N - 1));
+        return *this;
+    }
     Markup& operator<<(const std::string& text) { return *this << std::string_view(text); }
     Markup& operator<<(int64_t number) {
         text_.commit(put_decimal(text_.room(21), number));

@@ -194,7 +194,12 @@ private:
             markup_ << "-";
             markup_.hex(start + size - 1, digits);
         }
-        markup_ << ", " << size << (size == 1 ? " byte" : " bytes");
+        markup_ << ", " << size;
+        if (size == 1) {
+            markup_ << " byte";
+        } else {
+            markup_ << " bytes";
+        }
         if (bad) markup_ << "; does not fit its region";
         markup_ << "</title>";
     }
@@ -203,11 +208,16 @@ private:
     void unit_block(const StripBlock& block) {
         const Unit& unit = *block.unit;
         const bool bad = misfit(unit);
-        markup_ << "<g class=\"" << (colours_.dark(unit) ? "unit dark" : "unit") << "\" id=\"unit-" << unit.unit_no
-                << "\">";
+        if (colours_.dark(unit)) {
+            markup_ << "<g class=\"unit dark\" id=\"unit-" << unit.unit_no << "\">";
+        } else {
+            markup_ << "<g class=\"unit\" id=\"unit-" << unit.unit_no << "\">";
+        }
         unit_title(unit, bad);
         markup_ << "<rect x=\"" << Coord{block.x} << "\" width=\"" << Coord{block.width} << "\" height=\"32\" fill=\""
-                << colours_.of(unit) << "\"" << (bad ? " style=\"stroke: #D00000; stroke-width: 2.5px\"" : "") << "/>";
+                << colours_.of(unit) << "\"";
+        if (bad) markup_ << " style=\"stroke: #D00000; stroke-width: 2.5px\"";
+        markup_ << "/>";
         if (bad) {
             markup_ << "<rect x=\"" << Coord{block.x} << "\" width=\"" << Coord{block.width}
                     << "\" height=\"32\" fill=\"url(#overflow-" << bank_ << ")\"/>";
