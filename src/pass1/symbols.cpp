@@ -181,23 +181,22 @@ const std::vector<SymbolEntry*>& SymbolTable::in_name_order() const {
             }
             keyed.push_back(Keyed{prefix, entry});
         }
-        // A radix sort on the prefixes, sixteen bits at a time from the
-        // least significant (a digit that all prefixes share is skipped),
-        // then the names that share a prefix are ordered by their remaining
-        // bytes.
-        constexpr std::size_t DIGITS = 4, VALUES = std::size_t(1) << 16;
+        // A radix sort on the prefixes, a byte at a time from the least
+        // significant (a byte that all prefixes share is skipped), then the
+        // names that share a prefix are ordered by their remaining bytes.
+        constexpr std::size_t DIGITS = 8, VALUES = 256;
         std::vector<uint32_t> counts(DIGITS * VALUES, 0);
         for (const Keyed& k : keyed) {
-            for (std::size_t d = 0; d < DIGITS; ++d) ++counts[d * VALUES + ((k.prefix >> (16 * d)) & 0xFFFF)];
+            for (std::size_t d = 0; d < DIGITS; ++d) ++counts[d * VALUES + ((k.prefix >> (8 * d)) & 0xFF)];
         }
         std::vector<Keyed> spare(keyed.size());
         for (std::size_t d = 0; d < DIGITS && !keyed.empty(); ++d) {
             uint32_t* digit_counts = counts.data() + d * VALUES;
-            const int shift = int(16 * d);
-            if (digit_counts[(keyed[0].prefix >> shift) & 0xFFFF] == keyed.size()) continue;
+            const int shift = int(8 * d);
+            if (digit_counts[(keyed[0].prefix >> shift) & 0xFF] == keyed.size()) continue;
             uint32_t at = 0;
             for (std::size_t v = 0; v < VALUES; ++v) at += std::exchange(digit_counts[v], at);
-            for (const Keyed& k : keyed) spare[digit_counts[(k.prefix >> shift) & 0xFFFF]++] = k;
+            for (const Keyed& k : keyed) spare[digit_counts[(k.prefix >> shift) & 0xFF]++] = k;
             keyed.swap(spare);
         }
         for (std::size_t first = 0; first < keyed.size();) {
