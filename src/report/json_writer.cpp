@@ -130,6 +130,25 @@ void JsonWriter::append_string(std::string_view text) {
     text_.commit(at);
 }
 
+void JsonWriter::append_string(const char* text) {
+    // A short name without escapes is copied while its end is found; any
+    // other goes the long way.
+    constexpr std::size_t SHORT = 64;
+    char* at = text_.room(SHORT + 2);
+    *at++ = '"';
+    for (std::size_t i = 0; i < SHORT; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (NEEDS_ESCAPE[byte]) {
+            if (byte != 0) break;
+            at[i] = '"';
+            text_.commit(at + i + 1);
+            return;
+        }
+        at[i] = char(byte);
+    }
+    append_string(std::string_view(text));
+}
+
 void JsonWriter::value(std::string_view text) {
     element_start();
     append_string(text);

@@ -58,6 +58,7 @@ private:
     }
     void separate();  // the comma and line break before an element
     void append_string(std::string_view text);
+    void append_string(const char* text);  // a name ending in a NUL byte
 
     TextBuffer text_;
     std::vector<Level> levels_;
@@ -93,7 +94,9 @@ public:
             json_.text_.commit(at + 4);
             return *this;
         }
-        return field(name, std::string_view(text));
+        key(name, 0);
+        json_.append_string(text);
+        return *this;
     }
     template <std::size_t N>
     JsonRow& field(const char (&name)[N], int64_t number) {

@@ -31,6 +31,8 @@ TEST(ReportEscaping, NamesOfAnyBytesStayValidJsonAndXml) {
         {"abcdefgh\x1Fxyz", "\"abcdefgh\\u001Fxyz\"", "abcdefgh?xyz"},
         {"abcdefgh\x80", "\"abcdefgh\\u0080\"", "abcdefgh&#x80;"},
         {" !#[]~ !#[]~ !#[]~", "\" !#[]~ !#[]~ !#[]~\"", " !#[]~ !#[]~ !#[]~"},
+        {std::string(70, 'x'), "\"" + std::string(70, 'x') + "\"", std::string(70, 'x')},
+        {std::string(70, 'x') + "\"", "\"" + std::string(70, 'x') + "\\\"\"", std::string(70, 'x') + "&quot;"},
     };
     for (const Case& c : cases) {
         JsonWriter json;
@@ -38,6 +40,12 @@ TEST(ReportEscaping, NamesOfAnyBytesStayValidJsonAndXml) {
         json.value(std::string_view(c.name));
         json.end_array();
         EXPECT_EQ(json.text(), "[" + c.json + "]\n") << c.name;
+        // Rows write names that end in a NUL byte.
+        JsonWriter rows;
+        rows.begin_array(true);
+        JsonRow(rows).field("n", c.name.c_str()).field("z", static_cast<const char*>(nullptr));
+        rows.end_array();
+        EXPECT_EQ(rows.text(), "[{\"n\":" + c.json + ",\"z\":null}]\n") << c.name;
         EXPECT_EQ(xml_text(c.name), c.xml) << c.name;
     }
 }
