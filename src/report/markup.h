@@ -59,16 +59,20 @@ public:
         return *this;
     }
 
-    // Text as XML character data or attribute value (see xml_text).
+    // Text as XML character data or attribute value (see xml_text). Text
+    // without such bytes, nearly all of it, is copied while it is checked.
     Markup& escaped(std::string_view text) {
-        for (char c : text) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 0x20 || byte >= 0x7F || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'') {
+        char* at = text_.room(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            if (byte < 0x20 || byte >= 0x7F || byte == '&' || byte == '<' || byte == '>' || byte == '"' ||
+                byte == '\'') {
                 text_.append(xml_text(text));
                 return *this;
             }
+            at[i] = char(byte);
         }
-        text_.append(text);
+        text_.commit(at + text.size());
         return *this;
     }
     // A number in hexadecimal with at least `digits` digits.

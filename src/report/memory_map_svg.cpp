@@ -186,7 +186,10 @@ private:
         const int digits = bank_mode_ ? 5 : 4;
         markup_ << "<title>";
         markup_.escaped(unit.file_name != nullptr ? unit.file_name : "");
-        if (unit.member_name != nullptr) markup_.escaped(" ( ").escaped(unit.member_name).escaped(" )");
+        if (unit.member_name != nullptr) {
+            markup_ << " ( ";
+            markup_.escaped(unit.member_name) << " )";
+        }
         markup_ << ", section ";
         markup_.escaped(unit.section_name) << ", ";
         markup_.hex(start, digits);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "report/json_writer.h"
+#include "report/markup.h"
 #include "report/xml_text.h"
 
 namespace orv::test {
@@ -47,6 +48,10 @@ TEST(ReportEscaping, NamesOfAnyBytesStayValidJsonAndXml) {
         rows.end_array();
         EXPECT_EQ(rows.text(), "[{\"n\":" + c.json + ",\"z\":null}]\n") << c.name;
         EXPECT_EQ(xml_text(c.name), c.xml) << c.name;
+        Markup markup;
+        markup << "<t>";
+        markup.escaped(c.name) << "</t>";
+        EXPECT_EQ(markup.text(), "<t>" + c.xml + "</t>") << c.name;
     }
 }
 
