@@ -187,7 +187,15 @@ const std::vector<SymbolEntry*>& SymbolTable::in_name_order() const {
         constexpr std::size_t DIGITS = 8, VALUES = 256;
         std::vector<uint32_t> counts(DIGITS * VALUES, 0);
         for (const Keyed& k : keyed) {
-            for (std::size_t d = 0; d < DIGITS; ++d) ++counts[d * VALUES + ((k.prefix >> (8 * d)) & 0xFF)];
+            const uint64_t p = k.prefix;
+            ++counts[0 * VALUES + (p & 0xFF)];
+            ++counts[1 * VALUES + ((p >> 8) & 0xFF)];
+            ++counts[2 * VALUES + ((p >> 16) & 0xFF)];
+            ++counts[3 * VALUES + ((p >> 24) & 0xFF)];
+            ++counts[4 * VALUES + ((p >> 32) & 0xFF)];
+            ++counts[5 * VALUES + ((p >> 40) & 0xFF)];
+            ++counts[6 * VALUES + ((p >> 48) & 0xFF)];
+            ++counts[7 * VALUES + (p >> 56)];
         }
         std::vector<Keyed> spare(keyed.size());
         for (std::size_t d = 0; d < DIGITS && !keyed.empty(); ++d) {
