@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "driver/diagnostics.h"
 
@@ -163,10 +164,60 @@ const std::vector<SymbolEntry*>& SymbolTable::in_name_order() const {
         sorted_.clear();
         sorted_.reserve(count_);
         auto* self = const_cast<SymbolTable*>(this);
-        for (std::size_t i = 0; i < count_; ++i) sorted_.push_back(&self->entry(i));
-        std::sort(sorted_.begin(), sorted_.end(), [](const SymbolEntry* a, const SymbolEntry* b) {
-            return std::strcmp(a->name, b->name) < 0;
-        });
+        // The first eight bytes of each name, as a big-endian number, decide
+        // most comparisons without touching the names again.
+        struct Keyed {
+            uint64_t prefix;
+            SymbolEntry* entry;
+        };
+        std::vector<Keyed> keyed;
+        keyed.reserve(count_);
+        for (std::size_t i = 0; i < count_; ++i) {
+            SymbolEntry* entry = &self->entry(i);
+            uint64_t prefix = 0;
+            int shift = 56;
+            for (const char* c = entry->name; *c != '\0' && shift >= 0; ++c, shift -= 8) {
+                prefix |= uint64_t(static_cast<unsigned char>(*c)) << shift;
+            }
+            keyed.push_back(Keyed{prefix, entry});
+        }
+        // A radix sort on the prefixes, a byte at a time from the least
+        // significant (a byte that all prefixes share is skipped), then the
+        // names that share a prefix are ordered by their remaining bytes.
+        constexpr std::size_t DIGITS = 8, VALUES = 256;
+        std::vector<uint32_t> counts(DIGITS * VALUES, 0);
+        for (const Keyed& k : keyed) {
+            const uint64_t p = k.prefix;
+            ++counts[0 * VALUES + (p & 0xFF)];
+            ++counts[1 * VALUES + ((p >> 8) & 0xFF)];
+            ++counts[2 * VALUES + ((p >> 16) & 0xFF)];
+            ++counts[3 * VALUES + ((p >> 24) & 0xFF)];
+            ++counts[4 * VALUES + ((p >> 32) & 0xFF)];
+            ++counts[5 * VALUES + ((p >> 40) & 0xFF)];
+            ++counts[6 * VALUES + ((p >> 48) & 0xFF)];
+            ++counts[7 * VALUES + (p >> 56)];
+        }
+        std::vector<Keyed> spare(keyed.size());
+        for (std::size_t d = 0; d < DIGITS && !keyed.empty(); ++d) {
+            uint32_t* digit_counts = counts.data() + d * VALUES;
+            const int shift = int(8 * d);
+            if (digit_counts[(keyed[0].prefix >> shift) & 0xFF] == keyed.size()) continue;
+            uint32_t at = 0;
+            for (std::size_t v = 0; v < VALUES; ++v) at += std::exchange(digit_counts[v], at);
+            for (const Keyed& k : keyed) spare[digit_counts[(k.prefix >> shift) & 0xFF]++] = k;
+            keyed.swap(spare);
+        }
+        for (std::size_t first = 0; first < keyed.size();) {
+            std::size_t end = first + 1;
+            while (end < keyed.size() && keyed[end].prefix == keyed[first].prefix) ++end;
+            // Equal prefixes with a name end inside them are equal names.
+            if (end - first > 1 && (keyed[first].prefix & 0xFF) != 0) {
+                std::sort(keyed.begin() + std::ptrdiff_t(first), keyed.begin() + std::ptrdiff_t(end),
+                          [](const Keyed& a, const Keyed& b) { return std::strcmp(a.entry->name + 8, b.entry->name + 8) < 0; });
+            }
+            first = end;
+        }
+        for (const Keyed& k : keyed) sorted_.push_back(k.entry);
     }
     return sorted_;
 }

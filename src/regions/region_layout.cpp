@@ -15,11 +15,13 @@ int region_at(const std::vector<Region>& regions, int64_t address) {
 }
 
 // Records an overflow of the section in the region, or widens the one found
-// before for the same pair (absolute units may start a second run).
+// before for the same pair (absolute units may start a second run). Sections
+// are laid out one after the other, so only the last entries can be the
+// section's: the search stays short however many sections overflow.
 void note_overflow(RegionLayout& layout, const Section* section, int region, int64_t bytes) {
-    for (RegionOverflow& overflow : layout.overflows) {
-        if (overflow.section == section && overflow.region == region) {
-            overflow.bytes = std::max(overflow.bytes, bytes);
+    for (auto it = layout.overflows.rbegin(); it != layout.overflows.rend() && it->section == section; ++it) {
+        if (it->region == region) {
+            it->bytes = std::max(it->bytes, bytes);
             return;
         }
     }

@@ -67,7 +67,6 @@ void module_table(Markup& html, const LinkContext& ctx, const ModuleIndex& modul
         if (library) html.escaped(unit.file_name);
         html << "</td><td>" << row.rom << "</td><td>" << row.ram << "</td><td>" << row.rom + row.ram << "</td><td>"
              << row.units << "</td></tr>\n";
-        html.spill();
     }
     html << "</table>\n";
 }
@@ -133,7 +132,11 @@ void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayo
     html << "<h1>Memory map of " + xml_text(hex_name) + "</h1>\n<p>Total ROM " + std::to_string(totals.rom) +
             " bytes, total RAM " + std::to_string(totals.ram) + " bytes; " +
             std::to_string(ctx.sections.unit_count) + " units. ";
-    html << (ctx.link_failed ? "<span class=\"bad\">The link failed (status 1).</span>" : "The link succeeded.");
+    if (ctx.link_failed) {
+        html << "<span class=\"bad\">The link failed (status 1).</span>";
+    } else {
+        html << "The link succeeded.";
+    }
     html << " Hover over a block for its module, section, start, end and size.</p>\n";
     findings_list(html, ctx);
     for (int bank = 0; bank < banks; ++bank) {

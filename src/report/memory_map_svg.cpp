@@ -75,14 +75,22 @@ public:
         definitions();
         markup_ << format("<rect width=\"%.0f\" height=\"%.0f\" fill=\"#FFFFFF\"/>\n", width, height);
         overview(units);
+        // Each line of blocks is a group moved to its place, so that a block
+        // carries only its own left edge and width.
+        int line = -1;
         for (const StripBlock& block : strip.blocks) {
+            if (block.line != line) {
+                if (line >= 0) markup_ << "</g>\n";
+                line = block.line;
+                markup_ << "<g transform=\"translate(" << Coord{LEFT} << "," << Coord{block_top(line)} << ")\">\n";
+            }
             if (block.unit != nullptr) {
                 unit_block(block);
             } else {
                 free_block(block);
             }
-            markup_.spill();
         }
+        if (line >= 0) markup_ << "</g>\n";
         line_addresses(strip);
         region_outlines(strip);
         markup_ << "</svg>\n";
@@ -178,7 +186,10 @@ private:
         const int digits = bank_mode_ ? 5 : 4;
         markup_ << "<title>";
         markup_.escaped(unit.file_name != nullptr ? unit.file_name : "");
-        if (unit.member_name != nullptr) markup_.escaped(" ( ").escaped(unit.member_name).escaped(" )");
+        if (unit.member_name != nullptr) {
+            markup_ << " ( ";
+            markup_.escaped(unit.member_name) << " )";
+        }
         markup_ << ", section ";
         markup_.escaped(unit.section_name) << ", ";
         markup_.hex(start, digits);
@@ -186,53 +197,57 @@ private:
             markup_ << "-";
             markup_.hex(start + size - 1, digits);
         }
-        markup_ << ", " << size << (size == 1 ? " byte" : " bytes");
+        markup_ << ", " << size;
+        if (size == 1) {
+            markup_ << " byte";
+        } else {
+            markup_ << " bytes";
+        }
         if (bad) markup_ << "; does not fit its region";
         markup_ << "</title>";
     }
 
+    // A block within its line's group: its top edge is the group's.
     void unit_block(const StripBlock& block) {
         const Unit& unit = *block.unit;
         const bool bad = misfit(unit);
-        const double x = LEFT + block.x;
-        const double y = block_top(block.line);
-        markup_ << "<g class=\"" << (colours_.dark(unit) ? "unit dark" : "unit") << "\" id=\"unit-" << unit.unit_no
-                << "\">";
+        if (colours_.dark(unit)) {
+            markup_ << "<g class=\"unit dark\" id=\"unit-" << unit.unit_no << "\">";
+        } else {
+            markup_ << "<g class=\"unit\" id=\"unit-" << unit.unit_no << "\">";
+        }
         unit_title(unit, bad);
-        markup_ << "<rect x=\"" << Coord{x} << "\" y=\"" << Coord{y} << "\" width=\"" << Coord{block.width}
-                << "\" height=\"" << Coord{BLOCK_HEIGHT} << "\" fill=\"" << colours_.of(unit) << "\""
-                << (bad ? " style=\"stroke: #D00000; stroke-width: 2.5px\"" : "") << "/>";
+        markup_ << "<rect x=\"" << Coord{block.x} << "\" width=\"" << Coord{block.width} << "\" height=\"32\" fill=\""
+                << colours_.of(unit) << "\"";
+        if (bad) markup_ << " style=\"stroke: #D00000; stroke-width: 2.5px\"";
+        markup_ << "/>";
         if (bad) {
-            markup_ << "<rect x=\"" << Coord{x} << "\" y=\"" << Coord{y} << "\" width=\"" << Coord{block.width}
-                    << "\" height=\"" << Coord{BLOCK_HEIGHT} << "\" fill=\"url(#overflow-" << bank_ << ")\"/>";
+            markup_ << "<rect x=\"" << Coord{block.x} << "\" width=\"" << Coord{block.width}
+                    << "\" height=\"32\" fill=\"url(#overflow-" << bank_ << ")\"/>";
         }
         const std::string_view name = short_module_name(unit);
         const std::string_view section = unit.section_name;
         if (fits(name.size(), block.width)) {
-            markup_ << "<text x=\"" << Coord{x + 3} << "\" y=\"" << Coord{y + 13} << "\">";
+            markup_ << "<text x=\"" << Coord{block.x + 3} << "\" y=\"13\">";
             markup_.escaped(name) << "</text>";
         }
         if (fits(section.size() + 1 + decimal_digits(unit_size(unit)), block.width)) {
-            markup_ << "<text class=\"size\" x=\"" << Coord{x + 3} << "\" y=\"" << Coord{y + 26} << "\">";
+            markup_ << "<text class=\"size\" x=\"" << Coord{block.x + 3} << "\" y=\"26\">";
             markup_.escaped(section) << " " << unit_size(unit) << "</text>";
         }
         markup_ << "</g>\n";
     }
 
     void free_block(const StripBlock& block) {
-        const double x = LEFT + block.x;
-        const double y = block_top(block.line);
         const int64_t bytes = block.end - block.start;
         const int digits = bank_mode_ ? 5 : 4;
         markup_ << "<g class=\"free\"><title>free ";
         markup_.hex(block.start, digits) << "-";
-        markup_.hex(block.end - 1, digits) << ", " << bytes << " bytes</title><rect x=\"" << Coord{x} << "\" y=\""
-                                           << Coord{y} << "\" width=\"" << Coord{block.width} << "\" height=\""
-                                           << Coord{BLOCK_HEIGHT} << "\" fill=\"url(#free-" << bank_
-                                           << ")\"/>";
+        markup_.hex(block.end - 1, digits) << ", " << bytes << " bytes</title><rect x=\"" << Coord{block.x}
+                                           << "\" width=\"" << Coord{block.width} << "\" height=\"32\" fill=\"url(#free-"
+                                           << bank_ << ")\"/>";
         if (fits(decimal_digits(bytes) + 5, block.width)) {
-            markup_ << "<text x=\"" << Coord{x + block.width / 2} << "\" y=\"" << Coord{y + 20}
-                    << "\">" << bytes << " free</text>";
+            markup_ << "<text x=\"" << Coord{block.x + block.width / 2} << "\" y=\"20\">" << bytes << " free</text>";
         }
         markup_ << "</g>\n";
     }
@@ -288,9 +303,8 @@ private:
 }  // namespace
 
 std::string hex_address(int64_t address, bool bank_mode) {
-    Markup text;
-    text.hex(address, bank_mode ? 5 : 4);
-    return std::move(text.text());
+    char text[16];
+    return std::string(text, put_hex(text, static_cast<uint64_t>(address), bank_mode ? 5 : 4));
 }
 
 void draw_bank(Markup& markup, const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours,

@@ -1,8 +1,9 @@
 #include "report/module_colours.h"
 
 #include <cmath>
-#include <cstdio>
 #include <unordered_map>
+
+#include "report/text_buffer.h"
 
 namespace orv {
 namespace {
@@ -32,9 +33,9 @@ Rgb from_hsl(double hue, double saturation, double lightness) {
 
 std::string hex_colour(const Rgb& rgb) {
     auto channel = [](double v) { return unsigned(std::lround(std::fmin(std::fmax(v, 0.0), 1.0) * 255.0)); };
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", channel(rgb.r), channel(rgb.g), channel(rgb.b));
-    return text;
+    char text[8] = {'#'};
+    put_hex(text + 1, (channel(rgb.r) << 16) | (channel(rgb.g) << 8) | channel(rgb.b), 6);
+    return std::string(text, 7);
 }
 
 bool is_dark(const Rgb& rgb) { return 0.2126 * rgb.r + 0.7152 * rgb.g + 0.0722 * rgb.b < 0.45; }

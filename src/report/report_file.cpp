@@ -7,6 +7,8 @@ namespace orv {
 
 ReportFile::ReportFile(const char* name) : file_(open_host_file(name, "wb")) {
     if (file_ == nullptr) error_exit(ERR_CANT_CREATE, name);
+    // Reports hand over large blocks of their own; a stdio buffer would only copy them once more.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 ReportFile::~ReportFile() {

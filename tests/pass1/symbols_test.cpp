@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,29 @@ TEST(SymbolTable, NamesDifferingInCaseAreDistinctAndWalkInByteOrder) {
     std::vector<std::string> walked;
     for (const SymbolEntry* e : table.in_name_order()) walked.push_back(e->name);
     EXPECT_EQ(walked, (std::vector<std::string>{"A", "B", "Z", "_", "a", "ab", "abc", "b", "\x80x"}));
+}
+
+// The walk decides most names by their first eight bytes: names that share
+// them, end inside them, or differ only in a high byte still come in byte order.
+TEST(SymbolTable, LongNamesSharingTheirFirstBytesWalkInByteOrder) {
+    SymbolTable table;
+    std::vector<std::string> names;
+    const char* const stems[] = {"sharedpr", "sharedp", "sharedpq", "shared\xFFp", "s", ""};
+    for (const char* stem : stems) {
+        for (int i = 0; i < 300; ++i) {
+            std::string name = std::string(stem) + std::to_string((i * 7919) % 1000);
+            if (i % 3 == 0) name += "\x90tail";
+            if (!name.empty()) names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    std::vector<std::string> shuffled = names;
+    std::reverse(shuffled.begin(), shuffled.end());
+    for (const std::string& name : shuffled) table.enter_symbol(entry(name.c_str(), "F", SYM_UNDEFINED));
+    std::vector<std::string> walked;
+    for (const SymbolEntry* e : table.in_name_order()) walked.push_back(e->name);
+    EXPECT_EQ(walked, names);
 }
 
 // Assemblers emit names sorted; the table must not degrade into a list.

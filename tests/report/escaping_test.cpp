@@ -3,6 +3,7 @@
 #include <string>
 
 #include "report/json_writer.h"
+#include "report/markup.h"
 #include "report/xml_text.h"
 
 namespace orv::test {
@@ -22,6 +23,17 @@ TEST(ReportEscaping, NamesOfAnyBytesStayValidJsonAndXml) {
         {"<&>'", "\"<&>'\"", "&lt;&amp;&gt;&#39;"},
         {"tab\there\nx\x01", "\"tab\\there\\nx\\u0001\"", "tab\there\nx?"},
         {"\xE9t\xFF", "\"\\u00E9t\\u00FF\"", "&#xE9;t&#xFF;"},
+        // Long names are checked eight bytes at a time: each byte that needs
+        // an escape, in the first word, a later word and the tail.
+        {"long_name_without_any_escape", "\"long_name_without_any_escape\"", "long_name_without_any_escape"},
+        {"abcdefg\\hijklmnop", "\"abcdefg\\\\hijklmnop\"", "abcdefg\\hijklmnop"},
+        {"abcdefghij\"klmnopq", "\"abcdefghij\\\"klmnopq\"", "abcdefghij&quot;klmnopq"},
+        {"abcdefghijklmnop\x7F", "\"abcdefghijklmnop\\u007F\"", "abcdefghijklmnop\x7F"},
+        {"abcdefgh\x1Fxyz", "\"abcdefgh\\u001Fxyz\"", "abcdefgh?xyz"},
+        {"abcdefgh\x80", "\"abcdefgh\\u0080\"", "abcdefgh&#x80;"},
+        {" !#[]~ !#[]~ !#[]~", "\" !#[]~ !#[]~ !#[]~\"", " !#[]~ !#[]~ !#[]~"},
+        {std::string(70, 'x'), "\"" + std::string(70, 'x') + "\"", std::string(70, 'x')},
+        {std::string(70, 'x') + "\"", "\"" + std::string(70, 'x') + "\\\"\"", std::string(70, 'x') + "&quot;"},
     };
     for (const Case& c : cases) {
         JsonWriter json;
@@ -29,7 +41,17 @@ TEST(ReportEscaping, NamesOfAnyBytesStayValidJsonAndXml) {
         json.value(std::string_view(c.name));
         json.end_array();
         EXPECT_EQ(json.text(), "[" + c.json + "]\n") << c.name;
+        // Rows write names that end in a NUL byte.
+        JsonWriter rows;
+        rows.begin_array(true);
+        JsonRow(rows).field("n", c.name.c_str()).field("z", static_cast<const char*>(nullptr));
+        rows.end_array();
+        EXPECT_EQ(rows.text(), "[{\"n\":" + c.json + ",\"z\":null}]\n") << c.name;
         EXPECT_EQ(xml_text(c.name), c.xml) << c.name;
+        Markup markup;
+        markup << "<t>";
+        markup.escaped(c.name) << "</t>";
+        EXPECT_EQ(markup.text(), "<t>" + c.xml + "</t>") << c.name;
     }
 }
 

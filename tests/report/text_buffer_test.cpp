@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "report/markup.h"
+#include "report/report_file.h"
+#include "support/run_linker.h"
+
+namespace orv::test {
+namespace {
+
+// A report far larger than the writer's block reaches its file whole and in
+// order, whether its pieces are tiny, straddle a block's end, or are larger
+// than a block; without a file the same text is held in memory.
+TEST(ReportText, PiecesOfEverySizeReachTheFileInOrder) {
+    std::string expected;
+    auto build = [&expected](Markup& markup) {
+        expected.clear();
+        for (int i = 0; i < 40000; ++i) {
+            markup << "<b x=\"" << Coord{i / 7.0} << "\">" << int64_t(i) * 977 - 5000;
+            const long long tenths = std::llround(i / 7.0 * 10.0);
+            expected += "<b x=\"" + std::to_string(tenths / 10);
+            if (tenths % 10 != 0) expected += "." + std::to_string(tenths % 10);
+            expected += "\">";
+            expected += std::to_string(int64_t(i) * 977 - 5000);
+            markup.hex(i, 4);
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%04X", i);
+            expected += hex;
+            if (i % 10000 == 9999) {
+                const std::string large(300000 + i, char('a' + i % 26));
+                markup << large;
+                expected += large;
+            }
+        }
+    };
+    TempDir dir;
+    const std::string name = (dir / "REPORT.TXT").string();
+    {
+        ReportFile file(name.c_str());
+        Markup markup(&file);
+        build(markup);
+        markup.flush();
+        file.close();
+    }
+    EXPECT_TRUE(dir.read("REPORT.TXT") == expected) << dir.read("REPORT.TXT").size() << " " << expected.size();
+    Markup held;
+    build(held);
+    EXPECT_TRUE(held.text() == expected);
+}
+
+}  // namespace
+}  // namespace orv::test
