@@ -182,7 +182,6 @@ TEST(LibraryFaults, SkipsThatLeaveTheFileAreSeekErrors) {
     });
 }
 
-
 // Runs pass 1 with an address space of 1 GiB and exits with its status,
 // its messages on standard error.
 [[noreturn]] void link_in_small_heap(LibraryHarness& h) {
