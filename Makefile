@@ -2,9 +2,11 @@
 # on a fresh machine.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 
-.PHONY: all build build-asan demo test bench clean
+.PHONY: all build build-asan demo test bench fuzz clean
 
 all: build
 
@@ -29,5 +31,12 @@ test: build build-asan
 bench: build
 	python3 bench/run_bench.py --build $(BUILD)
 
+# Runs every libFuzzer target under fuzz/ for FUZZ_SECONDS each (clang only);
+# a finding ends with a non-zero status and its input in $(FUZZ_BUILD)/fuzz-findings/.
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DORV_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target orvfuzz
+	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/host_files.h"
 #include "platform/text_output.h"
 
 namespace orv {
@@ -25,6 +26,9 @@ struct SymbolFileState {
 };
 
 struct OutputState {
+    // Creates every output file of the link: the HEX, map and symbol files,
+    // the reports and the --why-extract table.
+    OutputCreator create_file = create_host_file;
     std::unique_ptr<TextOutput> hex_file;
     std::unique_ptr<TextOutput> map_file;  // with -M or -MS
     std::unique_ptr<TextOutput> sym_file;  // with -S

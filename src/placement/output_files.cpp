@@ -15,9 +15,9 @@ constexpr std::size_t FILE_NAME_SIZE = 512;
 
 // An output name that leads to a directory, a named pipe or a device is
 // refused: writing there would block on the pipe or never make a file.
-std::unique_ptr<TextOutput> create_output(const std::string& name) {
+std::unique_ptr<TextOutput> create_output(const LinkContext& ctx, const std::string& name) {
     if (names_non_regular_file(name)) error_exit(ERR_CANT_CREATE, name);
-    std::unique_ptr<TextOutput> file = TextOutput::create(name);
+    std::unique_ptr<TextOutput> file = TextOutput::adopt(ctx.output.create_file(name));
     if (file == nullptr) error_exit(ERR_CANT_CREATE, name);
     return file;
 }
@@ -34,9 +34,9 @@ void open_output_files(LinkContext& ctx) {
     std::string base = out_dir != nullptr ? out_dir : "";
     base += out_name;
 
-    ctx.output.hex_file = create_output(base + ".HEX");
-    if (ctx.options.opt_map) ctx.output.map_file = create_output(base + ".MAP");
-    if (ctx.options.opt_sym) ctx.output.sym_file = create_output(base + ".SYM");
+    ctx.output.hex_file = create_output(ctx, base + ".HEX");
+    if (ctx.options.opt_map) ctx.output.map_file = create_output(ctx, base + ".MAP");
+    if (ctx.options.opt_sym) ctx.output.sym_file = create_output(ctx, base + ".SYM");
 }
 
 }  // namespace orv

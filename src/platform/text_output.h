@@ -13,6 +13,9 @@ public:
     // Creates (or truncates) the file named by the linker; null on failure.
     static std::unique_ptr<TextOutput> create(std::string_view linker_name);
 
+    // Writes to a file already created, which it closes; null when `file` is.
+    static std::unique_ptr<TextOutput> adopt(std::FILE* file);
+
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;
     TextOutput& operator=(const TextOutput&) = delete;

@@ -5,7 +5,7 @@
 
 namespace orv {
 
-ReportFile::ReportFile(const char* name) : file_(open_host_file(name, "wb")) {
+ReportFile::ReportFile(const char* name, const OutputCreator& create_file) : file_(create_file(name)) {
     if (file_ == nullptr) error_exit(ERR_CANT_CREATE, name);
 }
 

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/host_files.h"
+
 namespace orv {
 
 // A report file under the name given with its option, written in pieces as
@@ -9,7 +11,7 @@ namespace orv {
 // is error 18 when any of its data did not reach the disk.
 class ReportFile {
 public:
-    explicit ReportFile(const char* name);
+    ReportFile(const char* name, const OutputCreator& create_file);
     ~ReportFile();
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
