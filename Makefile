@@ -2,6 +2,8 @@
 # scratch on a fresh machine.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 PREFIX     ?= /usr/local
 # make test builds the plain configuration with one compiler and the
@@ -14,7 +16,7 @@ CONFIGURE_PLAIN = CXX=$(CXX_PLAIN) cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD
 CONFIGURE_ASAN  = CXX=$(CXX_ASAN) cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
 PROGRAMS        = --target orvlink orvobj orvlib
 
-.PHONY: all build build-asan demo test install bench clean
+.PHONY: all build build-asan demo test install bench fuzz clean
 
 all: build
 
@@ -54,5 +56,12 @@ install:
 	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# Runs every libFuzzer target under fuzz/ for FUZZ_SECONDS each (clang only);
+# a finding ends with a non-zero status and its input in $(FUZZ_BUILD)/fuzz-findings/.
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DORV_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target orvfuzz
+	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -7,7 +7,11 @@
 namespace orv {
 
 int read_command_file(std::string (&fields)[FIELD_COUNT], std::string_view name) {
-    std::unique_ptr<TextInput> file = TextInput::open(name);
+    return read_command_file(fields, TextInput::open(name), name);
+}
+
+int read_command_file(std::string (&fields)[FIELD_COUNT], std::unique_ptr<TextInput> file,
+                      std::string_view name) {
     if (file == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
 
     int index = 0;

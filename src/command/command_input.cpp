@@ -40,8 +40,9 @@ int acquire_fields(LinkContext& ctx, const std::vector<std::string>& args) {
     // A command file is named only by a single argument; among several
     // arguments "@" is ordinary text.
     if (args.size() == 1 && !args[0].empty() && args[0][0] == '@') {
-        int last = read_command_file(fields, std::string_view(args[0]).substr(1));
-        note_opened_input(ctx, std::string_view(args[0]).substr(1));
+        const std::string_view name = std::string_view(args[0]).substr(1);
+        int last = read_command_file(fields, ctx.inputs.open_text(name), name);
+        note_opened_input(ctx, name);
         return last;
     }
     return split_arguments(fields, args);

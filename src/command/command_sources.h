@@ -1,9 +1,11 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "command/command_input.h"
+#include "platform/text_input.h"
 
 namespace orv {
 
@@ -23,6 +25,11 @@ int split_arguments(std::string (&fields)[FIELD_COUNT], const std::vector<std::s
 // Reads the fields from a command file (the name after "@"); line ends count
 // as blanks. Returns the index of the last field started (0 to 3).
 int read_command_file(std::string (&fields)[FIELD_COUNT], std::string_view name);
+
+// The same from a command file already opened (null when it could not be:
+// error 0 naming it).
+int read_command_file(std::string (&fields)[FIELD_COUNT], std::unique_ptr<TextInput> file,
+                      std::string_view name);
 
 // Prompts on standard error for the fields after `last_supplied` and reads
 // each answer as one line from standard input; then checks that every answer

@@ -26,4 +26,11 @@ const std::string* InputStore::open(std::string_view linker_name) {
     return images_.emplace(std::move(key), std::move(image)).first->second.get();
 }
 
+std::unique_ptr<TextInput> InputStore::open_text(std::string_view linker_name) {
+    if (from_host_) return TextInput::open(linker_name);
+    std::string bytes;
+    if (!loader_(linker_name, bytes)) return nullptr;
+    return TextInput::over_bytes(std::move(bytes));
+}
+
 }  // namespace orv

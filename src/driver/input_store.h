@@ -6,6 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/text_input.h"
+
 namespace orv {
 
 // Fills `bytes` with the whole input file the linker names; false when there
@@ -22,11 +24,19 @@ public:
     InputStore();
 
     // Replaces the loader; images already read are kept.
-    void set_loader(InputLoader loader) { loader_ = std::move(loader); }
+    void set_loader(InputLoader loader) {
+        loader_ = std::move(loader);
+        from_host_ = false;
+    }
 
     // The image of the named file, read on first use; null when the file
     // cannot be opened. The image lives as long as the store.
     const std::string* open(std::string_view linker_name);
+
+    // The command file named by the linker, read as text; null when it
+    // cannot be opened. On the host it is opened as it is, and may be a pipe;
+    // a supplied loader supplies it like any other file. It is not kept.
+    std::unique_ptr<TextInput> open_text(std::string_view linker_name);
 
     // Files read and their bytes, for the statistics.
     std::size_t files_read() const { return files_read_; }
@@ -34,6 +44,7 @@ public:
 
 private:
     InputLoader loader_;
+    bool from_host_ = true;
     std::unordered_map<std::string, std::unique_ptr<std::string>> images_;
     std::size_t files_read_ = 0;
     std::size_t bytes_read_ = 0;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host_files.h"
 #include "platform/text_output.h"
 
 namespace orv {
@@ -35,6 +36,15 @@ struct StagedOutput {
 
 struct OutputState {
     std::vector<StagedOutput> staged;  // in creation order
+    // Creates the output files of a link run without host files (a test or
+    // a fuzzer); empty for the host, where the HEX, map and symbol files are
+    // staged and renamed into place.
+    OutputCreator create_file;
+    // The stream of an output file that is written in place (the reports and
+    // the --why-extract table): through create_file when set.
+    std::FILE* create(std::string_view linker_name) const {
+        return create_file ? create_file(linker_name) : create_host_file(linker_name);
+    }
     std::unique_ptr<TextOutput> hex_file;
     std::unique_ptr<TextOutput> map_file;  // with -M or -MS
     std::unique_ptr<TextOutput> sym_file;  // with -S

@@ -19,8 +19,14 @@ constexpr std::size_t FILE_NAME_SIZE = 512;
 // refused: writing there would block on the pipe or never make a file.
 std::unique_ptr<TextOutput> create_output(LinkContext& ctx, const OutputFileName& name) {
     if (names_non_regular_file(name.host)) error_exit(ERR_CANT_CREATE, name.shown);
+    std::unique_ptr<TextOutput> file;
+    if (ctx.output.create_file) {
+        file = TextOutput::adopt(ctx.output.create_file(name.host));
+        if (file == nullptr) error_exit(ERR_CANT_CREATE, name.shown);
+        return file;
+    }
     StagedOutput staged;
-    std::unique_ptr<TextOutput> file = TextOutput::create_staged(name.host, staged.written_path, staged.final_path);
+    file = TextOutput::create_staged(name.host, staged.written_path, staged.final_path);
     if (file == nullptr) error_exit(ERR_CANT_CREATE, name.shown);
     ctx.output.staged.push_back(std::move(staged));
     return file;

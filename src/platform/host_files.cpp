@@ -93,6 +93,8 @@ std::FILE* open_host_file(std::string_view linker_name, const char* mode) {
     return file;
 }
 
+std::FILE* create_host_file(std::string_view linker_name) { return open_host_file(linker_name, "wb"); }
+
 bool read_host_file(std::string_view linker_name, std::string& bytes) {
     const std::string path = host_path(linker_name);
     // Looked at before opening, so that no device is opened at all; then

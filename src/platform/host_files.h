@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,13 @@ std::string host_path(std::string_view linker_name);
 // (binary modes: line ends are the callers' business). Null when it cannot be
 // opened or is a directory.
 std::FILE* open_host_file(std::string_view linker_name, const char* mode);
+
+// Creates (or truncates) the output file named by the linker, for writing
+// in binary; null when it cannot be created. Every output of a link is
+// created through an OutputCreator, this one unless a test or fuzzer keeps
+// the outputs off the disk.
+std::FILE* create_host_file(std::string_view linker_name);
+using OutputCreator = std::function<std::FILE*(std::string_view linker_name)>;
 
 // Reads the whole input file named by the linker (through `host_path`) into
 // `bytes`: the one place where the link opens an input file. False when it

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace orv {
@@ -19,6 +20,9 @@ public:
     // opened or names a directory. The file is closed with the object.
     static std::unique_ptr<TextInput> open(std::string_view linker_name);
 
+    // Reads the given bytes as the contents of a file.
+    static std::unique_ptr<TextInput> over_bytes(std::string bytes);
+
     ~TextInput();
     TextInput(const TextInput&) = delete;
     TextInput& operator=(const TextInput&) = delete;
@@ -29,7 +33,11 @@ public:
 private:
     TextInput(std::FILE* file, bool owned) : file_(file), owned_(owned) {}
 
+    int next_byte();
+
     std::FILE* file_;
+    std::string bytes_;  // read instead of a file when file_ is null
+    std::size_t position_ = 0;
     bool owned_ = false;
     bool ended_ = false;
 };

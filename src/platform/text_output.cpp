@@ -10,7 +10,10 @@
 namespace orv {
 
 std::unique_ptr<TextOutput> TextOutput::create(std::string_view linker_name) {
-    std::FILE* file = open_host_file(linker_name, "wb");
+    return adopt(create_host_file(linker_name));
+}
+
+std::unique_ptr<TextOutput> TextOutput::adopt(std::FILE* file) {
     if (file == nullptr) return nullptr;
     return std::unique_ptr<TextOutput>(new TextOutput(file));
 }

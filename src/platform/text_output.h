@@ -20,6 +20,9 @@ public:
     static std::unique_ptr<TextOutput> create_staged(const std::string& final_path, std::string& written_path,
                                                      std::string& place_path);
 
+    // Writes to a file already created, which it closes; null when `file` is.
+    static std::unique_ptr<TextOutput> adopt(std::FILE* file);
+
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;
     TextOutput& operator=(const TextOutput&) = delete;

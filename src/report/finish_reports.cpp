@@ -19,12 +19,12 @@ void finish_reports(LinkContext& ctx) {
     const std::vector<UsageRow> rows = memory_usage_rows(ctx, layout);
     if (options.print_memory_usage) print_memory_usage(ctx.console.out, rows);
     if (options.memory_map != nullptr) {
-        ReportFile file(options.memory_map);
+        ReportFile file(options.memory_map, ctx.output);
         write_memory_map(file, ctx, layout, rows);
         file.close();
     }
     if (options.link_report != nullptr) {
-        ReportFile file(options.link_report);
+        ReportFile file(options.link_report, ctx.output);
         write_link_report(file, ctx, layout, rows);
         file.close();
     }

@@ -5,10 +5,12 @@
 
 namespace orv {
 
-ReportFile::ReportFile(const char* name) : file_(open_host_file(name, "wb")) {
+ReportFile::ReportFile(const char* name, const OutputState& output) : file_(output.create(name)) {
     if (file_ == nullptr) error_exit(ERR_CANT_CREATE, name);
-    // Reports hand over large blocks of their own; a stdio buffer would only copy them once more.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
+    // Reports hand over large blocks of their own; a stdio buffer would only
+    // copy them once more. (Only for host files: a memory stream of a test
+    // or fuzzer must keep its buffer.)
+    if (!output.create_file) std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 ReportFile::~ReportFile() {

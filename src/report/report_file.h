@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "output/output_state.h"
+
 namespace orv {
 
 // A report file under the name given with its option, written in pieces as
@@ -9,7 +11,8 @@ namespace orv {
 // is error 18 when any of its data did not reach the disk.
 class ReportFile {
 public:
-    explicit ReportFile(const char* name);
+    // Created through the link's output creator.
+    ReportFile(const char* name, const OutputState& output);
     ~ReportFile();
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;

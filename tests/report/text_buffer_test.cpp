@@ -39,7 +39,8 @@ TEST(ReportText, PiecesOfEverySizeReachTheFileInOrder) {
     TempDir dir;
     const std::string name = (dir / "REPORT.TXT").string();
     {
-        ReportFile file(name.c_str());
+        const OutputState host_files;
+        ReportFile file(name.c_str(), host_files);
         Markup markup(&file);
         build(markup);
         markup.flush();
