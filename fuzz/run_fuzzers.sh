@@ -12,6 +12,10 @@ shift 2
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(object library command pass2 orvobj_build orvlib_list)
 
+# The sanitizer's quarantine of freed memory (256 MB by default) would count
+# against the 512 MB limit, which is there for the linker's own allocations.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
+
 failed=0
 for target in "${targets[@]}"; do
     work="$build/fuzz-corpus/$target"
