@@ -94,18 +94,18 @@ void print_message(std::FILE* stream, const char* text, va_list args) {
             print_name(stream, name);
             if (left) for (; used < width; ++used) std::fputc(' ', stream);
         } else {
-            char spec[16];
-            std::size_t length = std::min(std::size_t(p - start + 1), sizeof spec - 1);
-            std::memcpy(spec, start, length);
-            spec[length] = '\0';
+            char conversion[16];
+            std::size_t length = std::min(std::size_t(p - start + 1), sizeof conversion - 1);
+            std::memcpy(conversion, start, length);
+            conversion[length] = '\0';
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
             if (longs == 2) {
-                std::fprintf(stream, spec, va_arg(args, unsigned long long));
+                std::fprintf(stream, conversion, va_arg(args, unsigned long long));
             } else if (longs == 1) {
-                std::fprintf(stream, spec, va_arg(args, unsigned long));
+                std::fprintf(stream, conversion, va_arg(args, unsigned long));
             } else {
-                std::fprintf(stream, spec, va_arg(args, unsigned));
+                std::fprintf(stream, conversion, va_arg(args, unsigned));
             }
 #pragma GCC diagnostic pop
         }
