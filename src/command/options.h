@@ -20,7 +20,7 @@ struct Options {
     const char* out_dir = nullptr;   // -O: ends in its separator
     const char* out_name = nullptr;  // -F: base name without extension
 
-    // Long options ("--name" or "--name=VALUE"), on the command line or in the
+    // Long options ("--OPTION" or "--OPTION=VALUE"), on the command line or in the
     // command parameters field.
     int ask_help = 0;     // --help: the usage text instead of a link
     int ask_version = 0;  // --version: the title line instead of a link
