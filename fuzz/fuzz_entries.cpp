@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 #include "driver/run_link.h"
 #include "fixed_inputs.h"
 #include "orvlib/librarian.h"

@@ -1,7 +1,7 @@
 #include "command/command_sources.h"
 
-#include "driver/diagnostics.h"
-#include "driver/text_helpers.h"
+#include "base/diagnostics.h"
+#include "base/text_helpers.h"
 #include "platform/text_input.h"
 
 namespace orv {

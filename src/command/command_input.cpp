@@ -1,14 +1,14 @@
 #include "command/command_input.h"
 
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "command/banner.h"
 #include "command/command_sources.h"
 #include "command/file_lists.h"
 #include "command/long_options.h"
 #include "command/parameters.h"
 #include "command/section_info.h"
 #include "command/usage.h"
-#include "driver/banner.h"
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
 #include "placement/output_names.h"
 #include "regions/region_declarations.h"
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
-#include "driver/text_helpers.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "base/text_helpers.h"
 
 namespace orv {
 namespace {

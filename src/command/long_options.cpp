@@ -1,7 +1,7 @@
 #include "command/long_options.h"
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 
 namespace orv {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
-#include "driver/text_helpers.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "base/text_helpers.h"
 #include "placement/output_names.h"
 
 namespace orv {

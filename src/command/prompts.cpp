@@ -1,8 +1,8 @@
 #include <cstring>
 
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "command/command_sources.h"
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
 #include "platform/text_input.h"
 
 namespace orv {

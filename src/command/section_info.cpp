@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "driver/diagnostics.h"
-#include "driver/explain.h"
-#include "driver/link_context.h"
-#include "driver/text_helpers.h"
+#include "base/diagnostics.h"
+#include "base/explain.h"
+#include "base/link_context.h"
+#include "base/text_helpers.h"
 
 namespace orv {
 namespace {

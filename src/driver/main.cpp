@@ -1,5 +1,5 @@
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "driver/run_link.h"
 #include "platform/heap_reserve.h"
 

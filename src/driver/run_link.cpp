@@ -2,10 +2,10 @@
 
 #include <new>
 
-#include "driver/banner.h"
-#include "driver/diagnostics.h"
-#include "driver/explain.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/explain.h"
+#include "base/link_context.h"
+#include "command/banner.h"
 #include "output/dependency_file.h"
 #include "output/finish.h"
 #include "output/why_extract.h"

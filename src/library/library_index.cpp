@@ -1,10 +1,10 @@
 #include <cstring>
 #include <new>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "format/library_tags.h"
 #include "library/library_reader.h"
-#include "library/library_tags.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
 

@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "format/image_cursor.h"
 #include "pass1/symbols.h"
-#include "platform/image_cursor.h"
 
 namespace orv {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "driver/diagnostics.h"
-#include "driver/input_faults.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/input_faults.h"
+#include "base/link_context.h"
 #include "library/library_reader.h"
 #include "pass1/symbol_report.h"
 

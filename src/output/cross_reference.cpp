@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/explain.h"
-#include "driver/link_context.h"
+#include "base/explain.h"
+#include "base/link_context.h"
 
 namespace orv {
 namespace {

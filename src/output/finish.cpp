@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "output/cross_reference.h"
 #include "output/map_file.h"
 #include "output/symbol_file.h"

@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 
 namespace orv {
 namespace {

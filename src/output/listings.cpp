@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 
 namespace orv {
 namespace {

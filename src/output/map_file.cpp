@@ -1,7 +1,7 @@
 #include "output/map_file.h"
 
-#include "driver/banner.h"
-#include "driver/link_context.h"
+#include "base/link_context.h"
+#include "command/banner.h"
 #include "output/listings.h"
 #include "platform/clock.h"
 

@@ -1,10 +1,10 @@
 #include "output/symbol_file.h"
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "format/record_tags.h"
 #include "output/listings.h"
 #include "pass1/object_reader.h"
-#include "pass1/record_tags.h"
 
 namespace orv {
 namespace {

@@ -1,7 +1,7 @@
 #include <string_view>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "output/cross_reference.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"

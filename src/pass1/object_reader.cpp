@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "format/record_tags.h"
 #include "pass1/reader_trace.h"
-#include "pass1/record_tags.h"
 
 namespace orv {
 namespace {

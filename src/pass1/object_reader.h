@@ -3,8 +3,8 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "driver/diagnostics.h"
-#include "platform/image_cursor.h"
+#include "base/diagnostics.h"
+#include "format/image_cursor.h"
 
 namespace orv {
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/diagnostics.h"
-#include "driver/input_faults.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/input_faults.h"
+#include "base/link_context.h"
 #include "library/library_search.h"
 #include "pass1/object_reader.h"
 #include "pass1/symbol_report.h"

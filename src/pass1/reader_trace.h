@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdio>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 
 namespace orv {
 

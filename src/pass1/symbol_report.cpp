@@ -1,8 +1,8 @@
 #include "pass1/symbol_report.h"
 
-#include "driver/diagnostics.h"
-#include "driver/explain.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/explain.h"
+#include "base/link_context.h"
 #include "output/why_extract.h"
 
 namespace orv {

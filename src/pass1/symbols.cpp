@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace orv {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/pools.h"
+#include "base/pools.h"
 
 namespace orv {
 

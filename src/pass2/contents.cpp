@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "format/record_tags.h"
 #include "output/hex_writer.h"
-#include "pass1/record_tags.h"
 #include "pass2/relocation.h"
 
 namespace orv {

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/image_cursor.h"
+#include "format/image_cursor.h"
 
 namespace orv {
 

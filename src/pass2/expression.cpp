@@ -1,7 +1,7 @@
 #include <cstdint>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "pass2/range_explain.h"
 #include "pass2/relocation.h"
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/input_faults.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/input_faults.h"
+#include "base/link_context.h"
+#include "format/record_tags.h"
 #include "output/hex_writer.h"
 #include "output/symbol_file.h"
-#include "pass1/record_tags.h"
 #include "pass2/contents.h"
 #include "pass2/range_explain.h"
 

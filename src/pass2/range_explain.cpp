@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/diagnostics.h"
-#include "driver/explain.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/explain.h"
+#include "base/link_context.h"
 #include "pass2/relocation.h"
 
 namespace orv {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/image_cursor.h"
+#include "format/image_cursor.h"
 
 namespace orv {
 

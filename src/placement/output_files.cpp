@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "placement/output_names.h"
 #include "platform/host_files.h"
 #include "platform/staged_files.h"

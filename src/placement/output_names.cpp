@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 
 namespace orv {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "driver/diagnostics.h"
-#include "driver/explain.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/explain.h"
+#include "base/link_context.h"
 #include "placement/output_names.h"
 #include "placement/placement_steps.h"
 #include "placement/unit_values.h"

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "placement/placement_steps.h"
 #include "placement/unit_values.h"
 

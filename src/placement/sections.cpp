@@ -1,6 +1,6 @@
 #include "placement/sections.h"
 
-#include "driver/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace orv {
 

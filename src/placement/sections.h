@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "driver/pools.h"
+#include "base/pools.h"
 
 namespace orv {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "placement/unit_values.h"
 #include "regions/region_contributors.h"
 #include "regions/region_layout.h"

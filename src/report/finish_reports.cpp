@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 #include "regions/region_layout.h"
 #include "report/link_report.h"
 #include "report/memory_map.h"

@@ -1,9 +1,9 @@
 #include "report/link_report.h"
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
+#include "placement/output_names.h"
 #include "placement/unit_values.h"
 #include "report/json_writer.h"
-#include "placement/output_names.h"
 
 namespace orv {
 namespace {

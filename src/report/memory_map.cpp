@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
+#include "placement/output_names.h"
 #include "placement/unit_values.h"
 #include "report/memory_map_svg.h"
 #include "report/module_colours.h"
 #include "report/module_index.h"
-#include "placement/output_names.h"
 #include "report/xml_text.h"
 
 namespace orv {

@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 #include "placement/unit_values.h"
 #include "report/bank_strip.h"
 #include "report/markup.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 #include "placement/unit_values.h"
 
 namespace orv {

@@ -1,6 +1,6 @@
 #include "report/report_file.h"
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 #include "platform/host_files.h"
 
 namespace orv {

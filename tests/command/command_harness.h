@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/banner.h"
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "command/banner.h"
 #include "support/run_linker.h"
 
 namespace orv::test {

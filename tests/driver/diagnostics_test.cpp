@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 #include "pass1/pass1_harness.h"
 #include "support/captured_stream.h"
 

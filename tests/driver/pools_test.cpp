@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "driver/pools.h"
-#include "driver/text_helpers.h"
+#include "base/pools.h"
+#include "base/text_helpers.h"
 
 namespace orv {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 #include "driver/run_link.h"
 #include "fixed_inputs.h"
 #include "support/captured_stream.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "support/hex_readback.h"
 #include "support/run_linker.h"
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "support/file_cursor.h"
 #include "fixture/object_writer.h"
 #include "output/symbol_file.h"
 #include "placement/link_bench.h"
+#include "support/file_cursor.h"
 #include "support/run_linker.h"
 
 namespace orv::test {

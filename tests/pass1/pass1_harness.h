@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "support/file_cursor.h"
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "fixture/object_writer.h"
 #include "support/captured_stream.h"
+#include "support/file_cursor.h"
 #include "support/run_linker.h"
 #include "support/run_step.h"
 

@@ -9,15 +9,15 @@
 #include <memory>
 #include <string>
 
-#include "support/file_cursor.h"
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "fixture/object_writer.h"
 #include "output/hex_writer.h"
 #include "pass2/contents.h"
 #include "pass2/pass2.h"
 #include "pass2/relocation.h"
 #include "support/captured_stream.h"
+#include "support/file_cursor.h"
 #include "support/hex_readback.h"
 #include "support/run_linker.h"
 #include "support/run_step.h"

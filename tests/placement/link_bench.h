@@ -6,9 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "driver/banner.h"
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
+#include "command/banner.h"
 #include "output/finish.h"
 #include "placement/output_names.h"
 #include "placement/placement_steps.h"

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "support/file_cursor.h"
-#include "platform/image_cursor.h"
+#include "format/image_cursor.h"
 #include "platform/clock.h"
 #include "platform/host_files.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "support/file_cursor.h"
 #include "support/run_linker.h"
 
 namespace orv {

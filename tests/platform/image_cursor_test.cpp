@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/image_cursor.h"
+#include "format/image_cursor.h"
 
 namespace orv {
 namespace {

@@ -2,8 +2,8 @@
 #include <memory>
 #include <string>
 
+#include "format/image_cursor.h"
 #include "platform/host_files.h"
-#include "platform/image_cursor.h"
 
 namespace orv::test {
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <functional>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "placement/output_names.h"
 
 namespace orv::test {

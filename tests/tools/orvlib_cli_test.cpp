@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "fixture/library_writer.h"
-#include "tools/tool_objects.h"
 #include "support/run_linker.h"
+#include "tools/tool_objects.h"
 
 // The orvlib binary as a person runs it: usage, messages and statuses.
 namespace orv::test {

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string>
 
-#include "driver/object_check.h"
+#include "orvobj/object_check.h"
 #include "orvobj/object_text.h"
 
 namespace {

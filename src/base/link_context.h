@@ -1,11 +1,11 @@
 #pragma once
+#include "base/explain.h"
+#include "base/findings.h"
+#include "base/input_store.h"
+#include "base/link_stats.h"
+#include "base/pools.h"
 #include "command/command_input.h"
 #include "command/options.h"
-#include "driver/explain.h"
-#include "driver/findings.h"
-#include "driver/input_store.h"
-#include "driver/link_stats.h"
-#include "driver/pools.h"
 #include "library/library_reader.h"
 #include "output/cross_reference.h"
 #include "output/dependency_file.h"
@@ -15,8 +15,8 @@
 #include "pass1/symbols.h"
 #include "pass2/pass2.h"
 #include "placement/sections.h"
-#include "regions/region.h"
 #include "platform/console.h"
+#include "regions/region.h"
 
 namespace orv {
 

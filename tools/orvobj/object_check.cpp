@@ -1,14 +1,14 @@
-#include "driver/object_check.h"
+#include "orvobj/object_check.h"
 
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
-#include "driver/banner.h"
-#include "driver/diagnostics.h"
-#include "driver/explain.h"
-#include "driver/input_faults.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/explain.h"
+#include "base/input_faults.h"
+#include "base/link_context.h"
+#include "command/banner.h"
 #include "output/hex_writer.h"
 #include "pass1/pass1.h"
 #include "pass2/pass2.h"

@@ -2,8 +2,8 @@
 #include <optional>
 #include <string>
 
-#include "driver/explain.h"
-#include "platform/image_cursor.h"
+#include "base/explain.h"
+#include "format/image_cursor.h"
 
 namespace orv {
 

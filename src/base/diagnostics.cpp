@@ -1,4 +1,4 @@
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/findings.h"
+#include "base/findings.h"
 
 #include "platform/heap_reserve.h"
 

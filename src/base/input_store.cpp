@@ -1,8 +1,8 @@
-#include "driver/input_store.h"
+#include "base/input_store.h"
 
 #include <new>
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 #include "platform/host_files.h"
 
 namespace orv {

@@ -1,8 +1,8 @@
-#include "driver/banner.h"
+#include "command/banner.h"
 
 #include <cstdio>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 
 namespace orv {
 

@@ -1,8 +1,8 @@
-#include "driver/pools.h"
+#include "base/pools.h"
 
 #include <cstdlib>
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace orv {
 

@@ -1,11 +1,11 @@
-#include "driver/input_faults.h"
+#include "base/input_faults.h"
 
 #include <cstdio>
 #include <cstring>
 #include <exception>
 
-#include "driver/diagnostics.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/link_context.h"
 
 namespace orv {
 namespace {

@@ -1,11 +1,11 @@
-#include "driver/explain.h"
+#include "base/explain.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "driver/diagnostics.h"
-#include "driver/input_faults.h"
-#include "driver/link_context.h"
+#include "base/diagnostics.h"
+#include "base/input_faults.h"
+#include "base/link_context.h"
 #include "pass2/range_explain.h"
 
 namespace orv {

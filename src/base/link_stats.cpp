@@ -1,8 +1,8 @@
-#include "driver/link_stats.h"
+#include "base/link_stats.h"
 
 #include <cstdio>
 
-#include "driver/link_context.h"
+#include "base/link_context.h"
 
 namespace orv {
 namespace {
