@@ -68,26 +68,15 @@ struct ExplainState {
     std::optional<InputFault> input_fault;
 };
 
+// Whether --explain was given.
+bool explaining(const LinkContext& ctx);
+
+// How many times a name stands in the relocatable-files field.
+int times_listed(const LinkContext& ctx, const char* file);
+
 // A module as messages name it: FILE, or LIBRARY(MODULE) for a module taken
 // from a library.
 std::string module_name(const char* file, const char* member);
-
-// Error 9: the module that first referred to the name.
-void explain_unresolved(LinkContext& ctx, const SymbolEntry& entry);
-
-// Error 10: both definers in one file, because it is given twice or because
-// a library module's index holds the name twice.
-void explain_multiple_definition(LinkContext& ctx, const SymbolEntry& entry);
-
-// Error 22: the section, where it ends and by how much it passes the limit.
-void explain_program_size(LinkContext& ctx, const char* section, int64_t start, int64_t end,
-                          int64_t limit);
-
-// Error 3 for an item of the section information, with the form expected.
-[[noreturn]] void fail_section_item(LinkContext& ctx, std::string_view item);
-
-// Error 3 for a section that the section information names twice.
-[[noreturn]] void fail_section_named_twice(LinkContext& ctx, const char* section);
 
 // Adds the details of a fatal error before it is reported: where in its
 // input a damaged-input error was found (errors 6, 7, 30), or the hint for

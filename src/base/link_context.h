@@ -6,17 +6,17 @@
 #include "base/pools.h"
 #include "command/command_input.h"
 #include "command/options.h"
+#include "command/region.h"
 #include "library/library_reader.h"
-#include "output/cross_reference.h"
 #include "output/dependency_file.h"
 #include "output/output_state.h"
+#include "pass1/cross_references.h"
 #include "pass1/object_reader.h"
 #include "pass1/pass1.h"
+#include "pass1/sections.h"
 #include "pass1/symbols.h"
 #include "pass2/pass2.h"
-#include "placement/sections.h"
 #include "platform/console.h"
-#include "regions/region.h"
 
 namespace orv {
 

@@ -6,11 +6,11 @@
 #include "command/command_sources.h"
 #include "command/file_lists.h"
 #include "command/long_options.h"
+#include "command/output_names.h"
 #include "command/parameters.h"
+#include "command/region_declarations.h"
 #include "command/section_info.h"
 #include "command/usage.h"
-#include "placement/output_names.h"
-#include "regions/region_declarations.h"
 
 namespace orv {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "base/text_helpers.h"
-#include "placement/output_names.h"
+#include "command/output_names.h"
 
 namespace orv {
 namespace {

@@ -10,6 +10,16 @@
 namespace orv {
 namespace {
 
+// Error 3 for an item of the section information, with the form expected.
+[[noreturn]] void fail_section_item(LinkContext& ctx, std::string_view item) {
+    LinkError error(ERR_INVALID_SECTION_INFO, {});
+    if (explaining(ctx)) {
+        error.add_detail("item \"" + std::string(item) +
+                         "\": expected NAME or NAME=hexaddress, such as P=C000");
+    }
+    throw error;
+}
+
 // The one-letter names of the standard sections are held in upper case, as
 // they are when read from a relocatable file; every other name keeps its case.
 const char* save_section_name(LinkContext& ctx, std::string_view name) {
@@ -57,6 +67,15 @@ void set_section_info(LinkContext& ctx, const char* field) {
         }
         table.push_back(entry);
     }
+}
+
+void fail_section_named_twice(LinkContext& ctx, const char* section) {
+    LinkError error(ERR_INVALID_SECTION_INFO, {});
+    if (explaining(ctx)) {
+        error.add_detail("item \"" + std::string(section) +
+                         "\": the section information names this section twice");
+    }
+    throw error;
 }
 
 }  // namespace orv

@@ -6,11 +6,12 @@
 #include "base/explain.h"
 #include "base/link_context.h"
 #include "command/banner.h"
+#include "command/output_names.h"
+#include "library/why_extract.h"
 #include "output/dependency_file.h"
 #include "output/finish.h"
-#include "output/why_extract.h"
 #include "pass2/pass2.h"
-#include "placement/output_names.h"
+#include "pass2/range_explain.h"
 #include "placement/placement.h"
 
 namespace orv {
@@ -47,6 +48,8 @@ int run_reporting(LinkContext& ctx, Run&& run) {
         // The explanation is extra: without the memory for it, the message
         // alone is reported.
         try {
+            // A run of range findings ends with the fatal error.
+            if (!error.is_silent()) end_range_findings(ctx);
             explain_fatal(ctx, error);
         } catch (const std::bad_alloc&) {
         }

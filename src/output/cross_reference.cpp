@@ -29,11 +29,6 @@ bool same_module(const Reference& reference, const char* file, const char* membe
 
 }  // namespace
 
-void record_reference(LinkContext& ctx, const char* name) {
-    if (!ctx.options.cref) return;
-    ctx.cross_references.references.push_back(Reference{name, ctx.reader.current_file, ctx.reader.current_member});
-}
-
 void write_cross_reference(LinkContext& ctx, TextOutput* map) {
     auto emit = [&](const std::string& line) {
         if (map != nullptr) {

@@ -2,13 +2,19 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
-#include "output/cross_reference.h"
+#include "pass1/cross_references.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
-#include "placement/sections.h"
+#include "pass1/sections.h"
 
 namespace orv {
 namespace {
+
+// Keeps one external reference of the module being read (with --cref only).
+void record_reference(LinkContext& ctx, const char* name) {
+    if (!ctx.options.cref) return;
+    ctx.cross_references.references.push_back(Reference{name, ctx.reader.current_file, ctx.reader.current_member});
+}
 
 // Addresses from 0x10000 up lie in the extend area, which only -BANK opens.
 constexpr uint32_t EXTEND_AREA_START = 0x10000;

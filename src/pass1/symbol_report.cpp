@@ -1,11 +1,41 @@
 #include "pass1/symbol_report.h"
 
+#include <cstring>
+#include <string>
+
 #include "base/diagnostics.h"
 #include "base/explain.h"
 #include "base/link_context.h"
-#include "output/why_extract.h"
+#include "library/why_extract.h"
 
 namespace orv {
+namespace {
+
+// Error 9: the module that first referred to the name.
+void explain_unresolved(LinkContext& ctx, const SymbolEntry& entry) {
+    if (!explaining(ctx)) return;
+    print_detail(ctx.console, "needed by " + module_name(entry.file_name, entry.member_name) +
+                                  ", the first module that refers to \"" + entry.name + "\"");
+}
+
+// Error 10: both definers in one file, because it is given twice or because
+// a library module's index holds the name twice.
+void explain_multiple_definition(LinkContext& ctx, const SymbolEntry& entry) {
+    if (!explaining(ctx) || entry.other_file == nullptr) return;
+    if (std::strcmp(entry.file_name, entry.other_file) != 0) return;
+    if (times_listed(ctx, entry.file_name) > 1) {
+        print_detail(ctx.console, std::string(entry.file_name) +
+                                      " is given twice in the relocatable files: each copy defines it");
+    } else if (entry.member_name != nullptr) {
+        print_detail(ctx.console, "the index of library module " +
+                                      module_name(entry.file_name, entry.member_name) +
+                                      " holds the name twice");
+    } else {
+        print_detail(ctx.console, "both definitions come from " + std::string(entry.file_name));
+    }
+}
+
+}  // namespace
 
 void report_symbol_errors(LinkContext& ctx) {
     for (const SymbolEntry* entry : ctx.symbols.in_name_order()) {

@@ -5,7 +5,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "format/record_tags.h"
-#include "output/hex_writer.h"
+#include "pass2/hex_writer.h"
 #include "pass2/relocation.h"
 
 namespace orv {

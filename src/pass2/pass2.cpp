@@ -7,9 +7,9 @@
 #include "base/input_faults.h"
 #include "base/link_context.h"
 #include "format/record_tags.h"
-#include "output/hex_writer.h"
-#include "output/symbol_file.h"
 #include "pass2/contents.h"
+#include "pass2/hex_writer.h"
+#include "pass2/local_symbols.h"
 #include "pass2/range_explain.h"
 
 namespace orv {

@@ -14,8 +14,6 @@ namespace {
 constexpr int64_t ZERO_PAGE_LAST = 0xFF;
 constexpr int64_t SPECIAL_PAGE_FIRST = 0xFF00;
 
-bool explaining(const LinkContext& ctx) { return ctx.options.explain != 0; }
-
 // A value in hexadecimal, at least four digits, with a sign when negative.
 std::string hex_value(int64_t value) {
     char text[24];

@@ -2,7 +2,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
-#include "output/hex_writer.h"
+#include "pass2/hex_writer.h"
 #include "pass2/range_explain.h"
 
 namespace orv {

@@ -5,7 +5,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
-#include "placement/output_names.h"
+#include "command/output_names.h"
 #include "platform/host_files.h"
 #include "platform/staged_files.h"
 

@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "placement/sections.h"
+#include "pass1/sections.h"
 
 namespace orv {
 

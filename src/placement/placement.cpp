@@ -1,16 +1,42 @@
 #include "placement/placement.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "base/diagnostics.h"
 #include "base/explain.h"
 #include "base/link_context.h"
-#include "placement/output_names.h"
+#include "command/output_names.h"
+#include "command/section_info.h"
 #include "placement/placement_steps.h"
+#include "placement/region_fit.h"
 #include "placement/unit_values.h"
-#include "regions/region_fit.h"
 
 namespace orv {
+namespace {
+
+std::string hex_text(uint64_t value, int digits) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return text;
+}
+
+// Error 22: the section, where it ends and by how much it passes the limit.
+void explain_program_size(LinkContext& ctx, const char* section, int64_t start, int64_t end,
+                          int64_t limit) {
+    if (!explaining(ctx)) return;
+    const int digits = ctx.options.bank_mode ? 5 : 4;
+    const uint64_t overshoot = uint64_t(end - limit);
+    print_detail(ctx.console, "section " + std::string(section) + " runs from " +
+                                  hex_text(uint64_t(start), digits) + " to " +
+                                  hex_text(uint64_t(end - 1), digits) + ", " +
+                                  std::to_string(overshoot) + " (" + hex_text(overshoot, 1) +
+                                  "H) bytes beyond the last address " +
+                                  hex_text(uint64_t(limit - 1), digits));
+}
+
+}  // namespace
 
 void allocate_sections(LinkContext& ctx) {
     order_sections(ctx);

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "placement/sections.h"
+#include "pass1/sections.h"
 
 namespace orv {
 

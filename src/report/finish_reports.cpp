@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "base/link_context.h"
-#include "regions/region_layout.h"
+#include "placement/region_layout.h"
 #include "report/link_report.h"
 #include "report/memory_map.h"
 #include "report/memory_usage.h"

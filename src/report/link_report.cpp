@@ -1,7 +1,7 @@
 #include "report/link_report.h"
 
 #include "base/link_context.h"
-#include "placement/output_names.h"
+#include "command/output_names.h"
 #include "placement/unit_values.h"
 #include "report/json_writer.h"
 

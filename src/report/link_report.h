@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "regions/region_layout.h"
+#include "placement/region_layout.h"
 #include "report/memory_usage.h"
 #include "report/report_file.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/link_context.h"
-#include "placement/output_names.h"
+#include "command/output_names.h"
 #include "placement/unit_values.h"
 #include "report/memory_map_svg.h"
 #include "report/module_colours.h"

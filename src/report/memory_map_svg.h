@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "regions/region_layout.h"
+#include "placement/region_layout.h"
 #include "report/markup.h"
 #include "report/module_colours.h"
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "placement/sections.h"
+#include "pass1/sections.h"
 #include "report/module_index.h"
 
 namespace orv {

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "placement/sections.h"
+#include "pass1/sections.h"
 
 namespace orv {
 

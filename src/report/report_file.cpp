@@ -1,6 +1,7 @@
 #include "report/report_file.h"
 
 #include "base/diagnostics.h"
+#include "base/link_context.h"
 #include "platform/host_files.h"
 
 namespace orv {

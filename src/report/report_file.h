@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <string_view>
 
-#include "output/output_state.h"
-
 namespace orv {
+
+struct OutputState;
 
 // A report file under the name given with its option, written in pieces as
 // the report is made. A file that cannot be created is error 15; closing it

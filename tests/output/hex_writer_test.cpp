@@ -1,4 +1,4 @@
-#include "output/hex_writer.h"
+#include "pass2/hex_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "fixture/object_writer.h"
-#include "output/symbol_file.h"
+#include "pass2/local_symbols.h"
 #include "placement/link_bench.h"
 #include "support/file_cursor.h"
 #include "support/run_linker.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "regions/region_programs.h"
+#include "support/region_programs.h"
 
 namespace orv::test {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "output/output_state.h"
 #include "report/markup.h"
 #include "report/report_file.h"
 #include "support/run_linker.h"

@@ -3,7 +3,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
-#include "placement/output_names.h"
+#include "command/output_names.h"
 
 namespace orv::test {
 

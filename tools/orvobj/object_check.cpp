@@ -9,9 +9,10 @@
 #include "base/input_faults.h"
 #include "base/link_context.h"
 #include "command/banner.h"
-#include "output/hex_writer.h"
 #include "pass1/pass1.h"
+#include "pass2/hex_writer.h"
 #include "pass2/pass2.h"
+#include "pass2/range_explain.h"
 #include "placement/placement_steps.h"
 
 namespace orv {
@@ -87,6 +88,7 @@ ObjectCheck check_object(const std::string& path) {
         hex_init(ctx);
         pass2_rel_files(ctx);
     } catch (LinkError& error) {
+        if (!error.is_silent()) end_range_findings(ctx);
         explain_fatal(ctx, error);
         result.clean = false;
         const std::optional<InputFault>& fault = ctx.explain.input_fault;

@@ -1,4 +1,4 @@
-#include "placement/output_names.h"
+#include "command/output_names.h"
 
 #include <string>
 

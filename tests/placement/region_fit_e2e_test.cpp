@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "regions/region_programs.h"
+#include "support/region_programs.h"
 
 namespace orv::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "regions/region_programs.h"
+#include "support/region_programs.h"
 
 namespace orv::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "output/why_extract.h"
+#include "library/why_extract.h"
 
 #include <cstdio>
 #include <string>

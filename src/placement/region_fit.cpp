@@ -1,13 +1,13 @@
-#include "regions/region_fit.h"
+#include "placement/region_fit.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "placement/region_contributors.h"
+#include "placement/region_layout.h"
 #include "placement/unit_values.h"
-#include "regions/region_contributors.h"
-#include "regions/region_layout.h"
 
 namespace orv {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "placement/sections.h"
-#include "regions/region_layout.h"
+#include "pass1/sections.h"
+#include "placement/region_layout.h"
 
 namespace orv {
 

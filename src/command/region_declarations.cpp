@@ -1,4 +1,4 @@
-#include "regions/region_declarations.h"
+#include "command/region_declarations.h"
 
 #include <cstdio>
 #include <optional>

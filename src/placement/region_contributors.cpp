@@ -1,4 +1,4 @@
-#include "regions/region_contributors.h"
+#include "placement/region_contributors.h"
 
 #include <algorithm>
 #include <unordered_map>

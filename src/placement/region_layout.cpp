@@ -1,4 +1,4 @@
-#include "regions/region_layout.h"
+#include "placement/region_layout.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "placement/sections.h"
-#include "regions/region.h"
+#include "command/region.h"
+#include "pass1/sections.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "placement/sections.h"
+#include "pass1/sections.h"
 
 #include "base/text_helpers.h"
 
