@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace orv {
@@ -10,11 +9,11 @@ namespace orv {
 struct LinkContext;
 struct Section;
 struct SymbolEntry;
-class LinkError;
 
 // With --explain, the numbered messages are followed by lines that say what
-// was wrong and where. Every function here does nothing without the option,
-// so that the default output stays exactly as it is.
+// was wrong and where. The phase that finds a fault adds its lines, and only
+// with the option, so that the default output stays exactly as it is. This
+// is what they share.
 
 // The place in an input file at which a fatal error was found: what the
 // reader expected there, and at which offset (or that the file ended there).
@@ -77,10 +76,5 @@ int times_listed(const LinkContext& ctx, const char* file);
 // A module as messages name it: FILE, or LIBRARY(MODULE) for a module taken
 // from a library.
 std::string module_name(const char* file, const char* member);
-
-// Adds the details of a fatal error before it is reported: where in its
-// input a damaged-input error was found (errors 6, 7, 30), or the hint for
-// a library given as a relocatable file (error 0).
-void explain_fatal(LinkContext& ctx, LinkError& error);
 
 }  // namespace orv

@@ -3,13 +3,13 @@
 #include <new>
 
 #include "base/diagnostics.h"
-#include "base/explain.h"
 #include "base/link_context.h"
 #include "command/banner.h"
 #include "command/output_names.h"
 #include "library/why_extract.h"
 #include "output/dependency_file.h"
 #include "output/finish.h"
+#include "pass1/input_faults.h"
 #include "pass2/pass2.h"
 #include "pass2/range_explain.h"
 #include "placement/placement.h"

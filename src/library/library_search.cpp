@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "base/diagnostics.h"
-#include "base/input_faults.h"
 #include "base/link_context.h"
 #include "library/library_reader.h"
+#include "pass1/input_faults.h"
 #include "pass1/symbol_report.h"
 
 namespace orv {

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "base/diagnostics.h"
-#include "base/input_faults.h"
 #include "base/link_context.h"
 #include "library/library_search.h"
+#include "pass1/input_faults.h"
 #include "pass1/object_reader.h"
 #include "pass1/symbol_report.h"
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "base/diagnostics.h"
-#include "base/input_faults.h"
 #include "base/link_context.h"
 #include "format/record_tags.h"
+#include "pass1/input_faults.h"
 #include "pass2/contents.h"
 #include "pass2/hex_writer.h"
 #include "pass2/local_symbols.h"

@@ -6,9 +6,9 @@
 
 #include "base/diagnostics.h"
 #include "base/explain.h"
-#include "base/input_faults.h"
 #include "base/link_context.h"
 #include "command/banner.h"
+#include "pass1/input_faults.h"
 #include "pass1/pass1.h"
 #include "pass2/hex_writer.h"
 #include "pass2/pass2.h"

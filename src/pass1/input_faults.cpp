@@ -1,4 +1,4 @@
-#include "base/input_faults.h"
+#include "pass1/input_faults.h"
 
 #include <cstdio>
 #include <cstring>
@@ -111,6 +111,10 @@ const CheckText* check_of(const LinkError& error) {
     }
 }
 
+bool ends_with(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
 }  // namespace
 
 InputPosition input_position(const ImageCursor& input) { return {input.tell(), input.ended()}; }
@@ -174,6 +178,22 @@ std::string input_fault_text(const InputFault& fault) {
         where += std::string("offset ") + offset;
     }
     return where + ": expected " + fault.expected;
+}
+
+void explain_fatal(LinkContext& ctx, LinkError& error) {
+    if (!explaining(ctx) || error.is_silent()) return;
+    if (std::optional<InputFault> fault = locate_input_fault(ctx, error)) {
+        error.add_detail(input_fault_text(*fault));
+        ctx.explain.input_fault = std::move(fault);
+    }
+    // A library typed into the relocatable-files field gets ".ROV" added
+    // behind its own extension and is then not found.
+    if (error.number() == ERR_FILE_NOT_FOUND && ends_with(error.argument(), ".LIB.ROV") &&
+        times_listed(ctx, error.argument().c_str()) > 0) {
+        std::string library = error.argument().substr(0, error.argument().size() - 4);
+        error.add_detail(library + " stands among the relocatable files: libraries go in the " +
+                         "second field, after the first comma");
+    }
 }
 
 }  // namespace orv

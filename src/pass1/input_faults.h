@@ -43,4 +43,9 @@ std::optional<InputFault> locate_input_fault(const LinkContext& ctx, const LinkE
 // The detail line of a located fault, as --explain prints it.
 std::string input_fault_text(const InputFault& fault);
 
+// Adds the details of a fatal error before it is reported: where in its
+// input a damaged-input error was found (errors 6, 7, 30), or the hint for
+// a library given as a relocatable file (error 0).
+void explain_fatal(LinkContext& ctx, LinkError& error);
+
 }  // namespace orv
