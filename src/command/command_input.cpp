@@ -42,7 +42,7 @@ int acquire_fields(LinkContext& ctx, const std::vector<std::string>& args) {
     if (args.size() == 1 && !args[0].empty() && args[0][0] == '@') {
         const std::string_view name = std::string_view(args[0]).substr(1);
         int last = read_command_file(fields, ctx.inputs.open_text(name), name);
-        note_opened_input(ctx, name);
+        ctx.opened_inputs.note(name);
         return last;
     }
     return split_arguments(fields, args);

@@ -5,6 +5,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "command/banner.h"
+#include "command/command_input.h"
 #include "command/output_names.h"
 #include "library/why_extract.h"
 #include "output/dependency_file.h"

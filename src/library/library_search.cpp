@@ -43,7 +43,7 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
             if (joined.size() <= PATH_LIMIT) {
                 if (const std::string* image = ctx.inputs.open(joined)) {
                     name = ctx.str_save(joined);
-                    note_opened_input(ctx, name);
+                    ctx.opened_inputs.note(name);
                     found = 1;
                     return ImageCursor(*image);
                 }
@@ -52,7 +52,7 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
     }
     const std::string* image = ctx.inputs.open(stored);
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, stored);
-    note_opened_input(ctx, stored);
+    ctx.opened_inputs.note(stored);
     found = 1;
     return ImageCursor(*image);
 }

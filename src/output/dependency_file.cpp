@@ -39,10 +39,6 @@ std::string rule_text(const LinkContext& ctx) {
 
 }  // namespace
 
-void note_opened_input(LinkContext& ctx, std::string_view linker_name) {
-    ctx.opened_inputs.names.emplace_back(linker_name);
-}
-
 std::string make_escaped(std::string_view path) {
     std::string text;
     for (char c : path) {

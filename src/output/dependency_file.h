@@ -1,21 +1,10 @@
 #pragma once
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace orv {
 
 struct LinkContext;
-
-// The input files the link opened, by the names the linker opened them by,
-// in the order first opened.
-struct OpenedInputs {
-    std::vector<std::string> names;
-};
-
-// Records an input file (relocatable file, requested file, library, command
-// file) that has just been opened.
-void note_opened_input(LinkContext& ctx, std::string_view linker_name);
 
 // With --dependency-file=FILE, writes FILE as a make rule: the output files
 // of this run depend on every input it opened, each of which also gets an

@@ -47,7 +47,7 @@ void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, st
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
     ImageCursor file(*image);
     InputInUse reading(ctx, name, file);
-    note_opened_input(ctx, name);
+    ctx.opened_inputs.note(name);
     ReaderState& reader = ctx.reader;
     reader.current_file = name;
     reader.unit_base = ctx.sections.unit_count;

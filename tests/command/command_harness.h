@@ -8,6 +8,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "command/banner.h"
+#include "command/command_input.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
