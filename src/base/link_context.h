@@ -12,7 +12,7 @@
 #include "output/output_state.h"
 #include "pass1/cross_references.h"
 #include "pass1/object_reader.h"
-#include "pass1/pass1.h"
+#include "pass1/pass1_state.h"
 #include "pass1/sections.h"
 #include "pass1/symbols.h"
 #include "pass2/pass2_state.h"

@@ -11,6 +11,7 @@
 #include "output/dependency_file.h"
 #include "output/finish.h"
 #include "pass1/input_faults.h"
+#include "pass1/pass1.h"
 #include "pass2/pass2.h"
 #include "pass2/range_explain.h"
 #include "placement/placement.h"
