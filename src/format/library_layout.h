@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -18,5 +19,10 @@ constexpr int TRAILER_RESERVED = 13;
 constexpr uint32_t INDEX_LABEL_FIXED = 3;
 constexpr uint32_t INDEX_SYMBOL_FIXED = 4;
 constexpr uint32_t INDEX_BIT_FIXED = 5;
+
+// The bytes one index entry counts in its kind's sum.
+constexpr uint32_t index_entry_bytes(uint32_t fixed, std::size_t name_length) {
+    return fixed + uint32_t(name_length) + 1;
+}
 
 }  // namespace orv

@@ -36,6 +36,15 @@ inline ListStep read_bit_entry(ImageCursor& in, uint32_t& mask, uint32_t& addres
     return mask == 0 && address == 0 && name.empty() ? ListStep::LIST_END : ListStep::ENTRY;
 }
 
+// The bit number 0 to 7 that a bit symbol's mask stands for: the mask has
+// exactly one of its low eight bits set. -1 for any other mask.
+constexpr int bit_number_of_mask(uint32_t mask) {
+    for (int bit = 0; bit < 8; ++bit) {
+        if (mask == (1u << bit)) return bit;
+    }
+    return -1;
+}
+
 // One name of a name list (externals, requested files); the empty name
 // closes the list.
 inline ListStep read_listed_name(ImageCursor& in, std::string_view& name) {

@@ -102,5 +102,13 @@ TEST(RecordWalk, ListReadersGiveEachEntryThenTheClosingOne) {
     EXPECT_EQ(read_bit_entry(again, value, address, name), ListStep::IMAGE_ENDED);
 }
 
+TEST(RecordWalk, AMaskNamesABitOnlyWithExactlyOneOfItsLowEightBitsSet) {
+    struct Case {
+        uint32_t mask;
+        int bit;
+    } cases[] = {{0x01, 0}, {0x20, 5}, {0x80, 7}, {0x00, -1}, {0x03, -1}, {0x100, -1}, {0x8000, -1}};
+    for (const Case& c : cases) EXPECT_EQ(bit_number_of_mask(c.mask), c.bit) << c.mask;
+}
+
 }  // namespace
 }  // namespace orv

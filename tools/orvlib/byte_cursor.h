@@ -7,6 +7,7 @@
 
 #include "fixture/object_writer.h"
 #include "format/image_cursor.h"
+#include "format/record_walk.h"
 
 // Bounds-checked reading of a file held in memory, through the linker's own
 // image cursor. Every read that would run past the end, and every check that
@@ -96,7 +97,7 @@ inline void check_unit_number(uint32_t number, uint32_t expected, std::size_t at
 
 // The linker reads a bit symbol's mask as a bit number 0 to 7.
 inline void check_bit_mask(uint32_t mask, std::size_t at) {
-    if (mask == 0 || mask > 0x80 || (mask & (mask - 1)) != 0) {
+    if (orv::bit_number_of_mask(mask) < 0) {
         throw FormatError(at, "bit mask " + ByteCursor::hex2(mask) + " is not a single bit");
     }
 }

@@ -47,7 +47,7 @@ constexpr uint32_t FIXED_BYTES[3] = {INDEX_LABEL_FIXED, INDEX_SYMBOL_FIXED, INDE
 void add_public(ModuleEntry& module, IndexCounts& found, PublicKind kind, std::string_view name) {
     auto k = static_cast<int>(kind);
     found.entries[k] += 1;
-    found.bytes[k] += FIXED_BYTES[k] + uint32_t(name.size()) + 1;
+    found.bytes[k] += index_entry_bytes(FIXED_BYTES[k], name.size());
     module.publics.push_back({kind, std::string(name)});
 }
 

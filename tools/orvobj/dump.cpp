@@ -190,10 +190,8 @@ private:
     }
 
     static std::string mask_text(uint32_t mask) {
-        for (int number = 0; number < 8; ++number) {
-            if (mask == 1u << number) return "bit " + std::to_string(number);
-        }
-        return "mask " + hex(mask, 4);
+        int number = bit_number_of_mask(mask);
+        return number >= 0 ? "bit " + std::to_string(number) : "mask " + hex(mask, 4);
     }
 
     void externals(std::size_t at) {
