@@ -36,6 +36,13 @@ inline ListStep read_bit_entry(ImageCursor& in, uint32_t& mask, uint32_t& addres
     return mask == 0 && address == 0 && name.empty() ? ListStep::LIST_END : ListStep::ENTRY;
 }
 
+// One name of a name list (externals, requested files); the empty name
+// closes the list.
+inline ListStep read_listed_name(ImageCursor& in, std::string_view& name) {
+    if (!in.name(name)) return ListStep::IMAGE_ENDED;
+    return name.empty() ? ListStep::LIST_END : ListStep::ENTRY;
+}
+
 // The bit number 0 to 7 that a bit symbol's mask stands for: the mask has
 // exactly one of its low eight bits set. -1 for any other mask.
 constexpr int bit_number_of_mask(uint32_t mask) {
@@ -43,13 +50,6 @@ constexpr int bit_number_of_mask(uint32_t mask) {
         if (mask == (1u << bit)) return bit;
     }
     return -1;
-}
-
-// One name of a name list (externals, requested files); the empty name
-// closes the list.
-inline ListStep read_listed_name(ImageCursor& in, std::string_view& name) {
-    if (!in.name(name)) return ListStep::IMAGE_ENDED;
-    return name.empty() ? ListStep::LIST_END : ListStep::ENTRY;
 }
 
 // How a walk over relocation bytes stopped.

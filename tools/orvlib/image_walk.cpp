@@ -15,7 +15,8 @@ void header(ByteCursor& in) {
     std::size_t text_at = in.pos();
     std::string format = in.name("the format text");
     if (format.compare(0, OBJECT_FORMAT.size(), OBJECT_FORMAT) != 0 || format.size() < OBJECT_FORMAT.size()) {
-        throw FormatError(text_at, "format text \"" + format + "\" does not start with " + std::string(OBJECT_FORMAT));
+        throw FormatError(text_at,
+                          "format text \"" + format + "\" does not start with " + std::string(OBJECT_FORMAT));
     }
     in.expect(TAG_VERSION, "the version record");
     in.name("the version text");
@@ -88,9 +89,9 @@ void relocation_record(ByteCursor& in) {
     case WalkStop::RECORD_ENDED: throw in.ended("a relocation record");
     case WalkStop::EXPRESSION_ENDED: throw in.ended("a relocation expression");
     case WalkStop::UNKNOWN_OPERAND:
-        throw FormatError(std::size_t(walked.at), "unknown expression operand " + ByteCursor::hex2(uint32_t(walked.code)));
+        throw FormatError(std::size_t(walked.at), "unknown expression operand " + ByteCursor::hex2(walked.code));
     case WalkStop::UNKNOWN_OPERATOR:
-        throw FormatError(std::size_t(walked.at), "unknown expression operator " + ByteCursor::hex2(uint32_t(walked.code)));
+        throw FormatError(std::size_t(walked.at), "unknown expression operator " + ByteCursor::hex2(walked.code));
     }
 }
 
