@@ -83,6 +83,23 @@ public:
         return true;
     }
 
+    // A zero-terminated name seen in place, without its zero byte; false
+    // when the image ends before the zero byte.
+    bool name(std::string_view& text) {
+        std::size_t rest = pos_ < size_ ? size_ - pos_ : 0;
+        const char* start = data_ + (rest != 0 ? pos_ : 0);
+        const void* zero = rest != 0 ? std::memchr(start, 0, rest) : nullptr;
+        if (zero == nullptr) {
+            text = std::string_view(start, rest);
+            pos_ = size_ > pos_ ? size_ : pos_;
+            ended_ = true;
+            return false;
+        }
+        text = std::string_view(start, std::size_t(static_cast<const char*>(zero) - start));
+        pos_ += text.size() + 1;
+        return true;
+    }
+
 private:
     const char* data_ = nullptr;
     std::size_t size_ = 0;

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <string_view>
 
 namespace orv {
 
@@ -44,5 +46,12 @@ constexpr bool is_debug_or_end_tag(int tag) {
 constexpr bool is_pass2_tag(int tag) {
     return tag == TAG_RELOCATION || tag == TAG_CONTENTS || is_debug_or_end_tag(tag);
 }
+
+// The format text of an object's first record starts with these characters;
+// any later ones are the assembler's own.
+constexpr std::string_view OBJECT_FORMAT = "VER.A";
+
+// A data block's length counts its 3-byte address and then its data.
+constexpr uint32_t BLOCK_ADDRESS_BYTES = 3;
 
 }  // namespace orv

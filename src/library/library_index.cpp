@@ -3,6 +3,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "format/library_layout.h"
 #include "format/library_tags.h"
 #include "library/library_reader.h"
 #include "pass1/object_reader.h"
@@ -10,12 +11,6 @@
 
 namespace orv {
 namespace {
-
-// Bytes an index entry takes besides its name: the value (labels 3 bytes,
-// symbols 4, bit symbols a 2-byte mask and a 3-byte address).
-constexpr uint64_t LABEL_FIXED = 3;
-constexpr uint64_t SYMBOL_FIXED = 4;
-constexpr uint64_t BIT_FIXED = 5;
 
 // The counts and byte sums of an index block.
 struct IndexBlock {
@@ -29,9 +24,9 @@ struct IndexBlock {
 // this describes no library the reader could read, and must not size the
 // name buffer.
 bool index_block_possible(const LinkContext& ctx, long position, const IndexBlock& block) {
-    if (block.label_bytes < (LABEL_FIXED + 1) * block.label_count) return false;
-    if (block.symbol_bytes < (SYMBOL_FIXED + 1) * block.symbol_count) return false;
-    if (block.bit_bytes < (BIT_FIXED + 1) * block.bit_count) return false;
+    if (block.label_bytes < (INDEX_LABEL_FIXED + 1) * block.label_count) return false;
+    if (block.symbol_bytes < (INDEX_SYMBOL_FIXED + 1) * block.symbol_count) return false;
+    if (block.bit_bytes < (INDEX_BIT_FIXED + 1) * block.bit_count) return false;
     if (position < 0 || position > ctx.library.file_size) return false;
     uint64_t rest = uint64_t(ctx.library.file_size - position);
     return block.label_bytes + block.symbol_bytes + block.bit_bytes <= rest;
@@ -65,9 +60,9 @@ void red_l_pub(LinkContext& ctx, ImageCursor& file) {
     }
 
     if (!index_block_possible(ctx, file.tell(), block)) internal_error("21.1");
-    std::size_t names_size = std::size_t((block.label_bytes - LABEL_FIXED * block.label_count) +
-                                         (block.symbol_bytes - SYMBOL_FIXED * block.symbol_count) +
-                                         (block.bit_bytes - BIT_FIXED * block.bit_count));
+    std::size_t names_size = std::size_t((block.label_bytes - INDEX_LABEL_FIXED * block.label_count) +
+                                         (block.symbol_bytes - INDEX_SYMBOL_FIXED * block.symbol_count) +
+                                         (block.bit_bytes - INDEX_BIT_FIXED * block.bit_count));
     library.index_names.reset(new (std::nothrow) char[names_size]);
     if (!library.index_names) error_exit(ERR_OUT_OF_HEAP);
     library.index_names_size = names_size;

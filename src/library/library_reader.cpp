@@ -3,18 +3,13 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "format/library_layout.h"
 #include "format/library_tags.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
 
 namespace orv {
 namespace {
-
-// Bytes of the module trailer that no reader interprets.
-constexpr int TRAILER_RESERVED = 13;
-
-// The only library format this linker reads.
-constexpr std::string_view LIBRARY_FORMAT = "VER.A";
 
 int read_tag(ImageCursor& file) { return file.get(); }
 

@@ -2,6 +2,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "format/record_walk.h"
 #include "pass1/cross_references.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"
@@ -21,10 +22,9 @@ constexpr uint32_t EXTEND_AREA_START = 0x10000;
 
 // Bit number 0 to 7 of a mask with exactly one of its low eight bits set.
 int32_t bit_number_of(uint32_t mask) {
-    for (int32_t bit = 0; bit < 8; ++bit) {
-        if (mask == (1u << bit)) return bit;
-    }
-    internal_error("7.5");
+    int bit = bit_number_of_mask(mask);
+    if (bit < 0) internal_error("7.5");
+    return bit;
 }
 
 // The name under which the global table keeps an entry: the table's own

@@ -81,7 +81,9 @@ void red_r_fmt(LinkContext& ctx, ImageCursor& file) {
     red_string(file, text);
     // Only the first five characters name the format; later ones are the
     // assembler's own.
-    if (std::strncmp(text, "VER.A", 5) != 0) error_exit(ERR_FORMAT_MISMATCH, file_name_for_message(ctx));
+    if (std::strncmp(text, OBJECT_FORMAT.data(), OBJECT_FORMAT.size()) != 0) {
+        error_exit(ERR_FORMAT_MISMATCH, file_name_for_message(ctx));
+    }
 }
 
 void red_r_ver(LinkContext& ctx, ImageCursor& file) {

@@ -5,14 +5,12 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "format/record_tags.h"
+#include "format/record_walk.h"
 #include "pass2/hex_writer.h"
 #include "pass2/relocation.h"
 
 namespace orv {
 namespace {
-
-// A data block's length counts its 3-byte address and then its data.
-constexpr uint32_t BLOCK_ADDRESS_BYTES = 3;
 
 // Reads the next entry's address and type, with the record's unit number
 // first when a record starts. Returns true for an entry; at a record's
@@ -147,33 +145,18 @@ int next_relocation(LinkContext& ctx, ImageCursor& reloc_stream) {
 
 namespace {
 
-void skip_bytes(ImageCursor& stream, int count) {
-    for (int i = 0; i < count; ++i) red_number(stream, 1);
-}
-
-// Reads up to and including a name's zero byte; a file that ends first
-// would otherwise keep the skipping going for ever.
-void skip_name(ImageCursor& stream) {
-    for (;;) {
-        int byte = stream.get();
-        if (byte == 0) return;
-        if (byte == ImageCursor::END) internal_error("26");
-    }
-}
-
-bool is_operator_or_prefix(int t) {
-    switch (t) {
-    case 0x21: case 0x25: case 0x26: case 0x2A: case 0x2B: case 0x2D: case 0x2F:
-    case 0x3C: case 0x3E: case 0x5E: case 0x7C: case 0x7E:
-    case 0x80: case 0x81: case 0x82: case 0x83: case 0x84:
-        return true;
-    default:
-        return false;
-    }
+// Passes over the value of a known operand. The image ending inside a
+// number is point "9" as for any number, inside a name point "26".
+void skip_operand(ImageCursor& stream, int code) {
+    if (!walk_operand_value(stream, code)) internal_error(is_name_operand(code) ? "26" : "9");
 }
 
 }  // namespace
 
+// Looser than evaluation past the leading term: operator and prefix bytes
+// are passed over wherever they stand, and only an operand's value is
+// stepped over whole. The leading term takes only the bank and low-word
+// prefixes and no section size.
 void skip_relocation_record(ImageCursor& stream) {
     red_number(stream, 2);
     for (;;) {
@@ -183,25 +166,16 @@ void skip_relocation_record(ImageCursor& stream) {
         red_number(stream, 1);
 
         int c = stream.get();
-        if (c == 0x81 || c == 0x82) c = stream.get();
-        switch (c) {
-        case OPERAND_UNIT: skip_bytes(stream, 5); break;
-        case OPERAND_NAME: skip_name(stream); break;
-        case OPERAND_CONSTANT: skip_bytes(stream, 4); break;
-        default: internal_error("25");
-        }
+        if (c == PREFIX_BANK || c == PREFIX_LOW16) c = stream.get();
+        if (!is_operand(c) || c == OPERAND_SECTION_SIZE) internal_error("25");
+        skip_operand(stream, c);
 
         for (;;) {
             int t = stream.get();
             if (t == EXPRESSION_END) break;
-            if (is_operator_or_prefix(t)) continue;
-            switch (t) {
-            case OPERAND_UNIT: skip_bytes(stream, 5); break;
-            case OPERAND_NAME:
-            case OPERAND_SECTION_SIZE: skip_name(stream); break;
-            case OPERAND_CONSTANT: skip_bytes(stream, 4); break;
-            default: internal_error("26");
-            }
+            if (is_operator(t) || is_prefix(t)) continue;
+            if (!is_operand(t)) internal_error("26");
+            skip_operand(stream, t);
         }
     }
 }

@@ -8,21 +8,6 @@
 namespace orv {
 namespace {
 
-// Unary prefixes of a term.
-constexpr int PREFIX_NOT = 0x21;
-constexpr int PREFIX_PLUS = 0x2B;
-constexpr int PREFIX_NEGATE = 0x2D;
-constexpr int PREFIX_COMPLEMENT = 0x7E;
-constexpr int PREFIX_BANK_BYTE = 0x81;
-constexpr int PREFIX_LOW_WORD = 0x82;
-constexpr int PREFIX_HIGH_BYTE = 0x83;
-constexpr int PREFIX_LOW_BYTE = 0x84;
-
-bool is_prefix(int c) {
-    return c == PREFIX_NOT || c == PREFIX_PLUS || c == PREFIX_NEGATE || c == PREFIX_COMPLEMENT ||
-           (c >= PREFIX_SECTION_SIZE && c <= PREFIX_LOW_BYTE);
-}
-
 // Shift right that copies the sign bit in, done on the bits so that it does
 // not depend on how the compiler shifts negative numbers.
 uint32_t shift_right_arithmetic(uint32_t value, uint32_t count) {
@@ -38,13 +23,13 @@ int32_t apply_prefix(int prefix, int32_t value) {
     case PREFIX_NOT:
     case PREFIX_COMPLEMENT:
         return int32_t(~bits);
-    case PREFIX_BANK_BYTE:
+    case PREFIX_BANK:
         return int32_t((bits >> 16) & 0xFF);
-    case PREFIX_LOW_WORD:
+    case PREFIX_LOW16:
         return int32_t(bits & 0xFFFF);
-    case PREFIX_HIGH_BYTE:
+    case PREFIX_HIGH:
         return int32_t((bits >> 8) & 0xFF);
-    case PREFIX_LOW_BYTE:
+    case PREFIX_LOW:
         return int32_t(bits & 0xFF);
     default:  // none, '+' and the section-size marker leave the value as it is
         return value;
@@ -109,32 +94,32 @@ int32_t apply_operator(int op, int32_t left, int32_t right) {
     uint32_t a = uint32_t(left);
     uint32_t b = uint32_t(right);
     switch (op) {
-    case '+':
+    case OP_ADD:
         return int32_t(a + b);
-    case '-':
+    case OP_SUBTRACT:
         return int32_t(a - b);
-    case '*':
+    case OP_MULTIPLY:
         return int32_t(a * b);
-    case '/':
+    case OP_DIVIDE:
         // A quotient the 32 bits cannot hold, or none at all, would put a
         // made-up value into the image.
         if (right == 0) internal_error("27.1");
         if (left == INT32_MIN && right == -1) internal_error("27.2");
         return left / right;
-    case '%':
+    case OP_REMAINDER:
         if (right == 0) internal_error("27.1");
         // Any value leaves remainder 0 by -1; computing it could trap.
         if (right == -1) return 0;
         return left % right;
-    case '&':
+    case OP_AND:
         return int32_t(a & b);
-    case '|':
+    case OP_OR:
         return int32_t(a | b);
-    case '^':
+    case OP_XOR:
         return int32_t(a ^ b);
-    case '<':
+    case OP_SHIFT_LEFT:
         return int32_t(a << (b & 31));
-    case '>':
+    case OP_SHIFT_RIGHT:
         return int32_t(shift_right_arithmetic(a, b & 31));
     default:
         internal_error("27");
@@ -168,7 +153,7 @@ int32_t red_term(LinkContext& ctx, ImageCursor& stream) {
         value = int32_t(red_number(stream, 4));
         break;
     case OPERAND_SECTION_SIZE:
-        if (prefix != PREFIX_SECTION_SIZE) internal_error("32");
+        if (prefix != PREFIX_SIZE) internal_error("32");
         value = section_size_value(ctx, stream);
         break;
     default:
@@ -186,14 +171,9 @@ int32_t evaluate_expression(LinkContext& ctx, ImageCursor& reloc_stream) {
     for (;;) {
         int op = reloc_stream.get();
         if (op == EXPRESSION_END) return value;
-        switch (op) {
-        case '+': case '-': case '*': case '/': case '%':
-        case '&': case '|': case '^': case '<': case '>':
-            value = apply_operator(op, value, red_term(ctx, reloc_stream));
-            break;
-        default:
-            internal_error("27");
-        }
+        // An unknown operator is caught before its term is read.
+        if (!is_operator(op)) internal_error("27");
+        value = apply_operator(op, value, red_term(ctx, reloc_stream));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "format/record_tags.h"
+#include "format/record_walk.h"
 #include "pass1/object_reader.h"
 
 namespace orv {
@@ -93,10 +94,9 @@ private:
     }
 
     static unsigned bit_number(uint32_t mask) {
-        for (unsigned bit = 0; bit < 8; ++bit) {
-            if (mask == (1u << bit)) return bit;
-        }
-        internal_error("34.5");
+        const int bit = bit_number_of_mask(mask);
+        if (bit < 0) internal_error("34.5");
+        return static_cast<unsigned>(bit);
     }
 
     void function() {

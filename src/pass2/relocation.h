@@ -2,33 +2,11 @@
 #include <cstdint>
 
 #include "format/image_cursor.h"
+#include "format/relocation_codes.h"
 
 namespace orv {
 
 struct LinkContext;
-
-// The use a relocated field makes of its value: the entry's type byte.
-enum RelType : int {
-    REL_RELATIVE = 0x04,
-    REL_ZERO_PAGE = 0x10,
-    REL_ADDRESS = 0x11,
-    REL_SPECIAL_PAGE = 0x12,
-    REL_BIT_VALUE = 0x13,
-    REL_BIT_NUMBER = 0x14,
-    REL_BIT_ADDRESS = 0x15,
-    REL_VALUE = 0xFF,
-};
-
-// Operand codes of a relocation expression.
-enum OperandCode : int {
-    OPERAND_UNIT = 0xF0,          // module-local unit number, offset
-    OPERAND_NAME = 0xF1,          // global name
-    OPERAND_CONSTANT = 0xF2,      // 32-bit constant
-    OPERAND_SECTION_SIZE = 0xF3,  // section name; only after the prefix 80
-};
-
-constexpr int EXPRESSION_END = 0xFF;
-constexpr int PREFIX_SECTION_SIZE = 0x80;
 
 // The unit a module-local unit number names, as a global unit number.
 // A number that names none of the module's units (unit_base to

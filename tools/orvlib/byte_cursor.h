@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "fixture/object_writer.h"
+#include "format/image_cursor.h"
+#include "format/record_walk.h"
 
-// Bounds-checked reading of a file held in memory. Every read that would run
-// past the end, and every check that fails, throws FormatError with the
-// offset at which the fault was found.
+// Bounds-checked reading of a file held in memory, through the linker's own
+// image cursor. Every read that would run past the end, and every check that
+// fails, throws FormatError with the offset at which the fault was found.
 namespace orvlib {
 
 using orvfixture::Bytes;
@@ -25,39 +28,50 @@ private:
 
 class ByteCursor {
 public:
-    ByteCursor(const Bytes& bytes, std::size_t start) : bytes_(bytes), pos_(start) {}
+    ByteCursor(const Bytes& bytes, std::size_t start)
+        : image_(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())) {
+        image_.seek(long(start));
+    }
 
-    std::size_t pos() const { return pos_; }
-    bool at_end() const { return pos_ >= bytes_.size(); }
-    std::size_t remaining() const { return pos_ < bytes_.size() ? bytes_.size() - pos_ : 0; }
+    std::size_t pos() const { return std::size_t(image_.tell()); }
+
+    // The cursor itself, for the record walkers the linker shares.
+    orv::ImageCursor& image() { return image_; }
+
+    // The fault of a read that met the end of the file inside `what`.
+    FormatError ended(const char* what) const {
+        return FormatError(image_.size(), std::string("file ends inside ") + what);
+    }
 
     uint8_t byte(const char* what) {
-        if (pos_ >= bytes_.size()) throw FormatError(pos_, std::string("file ends inside ") + what);
-        return bytes_[pos_++];
+        int c = image_.get();
+        if (c == orv::ImageCursor::END) throw ended(what);
+        return uint8_t(c);
     }
 
     // A big-endian number of 1 to 4 bytes.
     uint32_t number(int width, const char* what) {
         uint32_t value = 0;
-        for (int i = 0; i < width; ++i) value = value << 8 | byte(what);
+        if (!image_.number(width, value)) throw ended(what);
         return value;
     }
 
     // A zero-terminated name.
     std::string name(const char* what) {
-        std::string text;
-        for (uint8_t c = byte(what); c != 0; c = byte(what)) text += char(c);
-        return text;
+        std::string_view text;
+        if (!image_.name(text)) throw ended(what);
+        return std::string(text);
     }
 
     void skip(std::size_t count, const char* what) {
-        if (count > remaining()) throw FormatError(bytes_.size(), std::string("file ends inside ") + what);
-        pos_ += count;
+        std::size_t rest = pos() < image_.size() ? image_.size() - pos() : 0;
+        if (count > rest) throw ended(what);
+        image_.skip(long(count));
     }
 
     // The next byte must be `tag`; `what` names the record it opens.
     void expect(uint8_t tag, const char* what) {
-        std::size_t at = pos_;
+        std::size_t at = pos();
         uint8_t found = byte(what);
         if (found != tag) throw FormatError(at, std::string("expected ") + what + " (tag " + hex2(tag) + "), found " + hex2(found));
     }
@@ -71,8 +85,7 @@ public:
     }
 
 private:
-    const Bytes& bytes_;
-    std::size_t pos_;
+    orv::ImageCursor image_;
 };
 
 // A unit record's number must count the records of its run from 0.
@@ -84,7 +97,7 @@ inline void check_unit_number(uint32_t number, uint32_t expected, std::size_t at
 
 // The linker reads a bit symbol's mask as a bit number 0 to 7.
 inline void check_bit_mask(uint32_t mask, std::size_t at) {
-    if (mask == 0 || mask > 0x80 || (mask & (mask - 1)) != 0) {
+    if (orv::bit_number_of_mask(mask) < 0) {
         throw FormatError(at, "bit mask " + ByteCursor::hex2(mask) + " is not a single bit");
     }
 }

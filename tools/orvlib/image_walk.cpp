@@ -2,59 +2,52 @@
 
 #include <string>
 
+#include "format/record_tags.h"
+#include "format/record_walk.h"
+
 namespace orvlib {
 namespace {
 
-bool is_pass2_tag(uint8_t tag) {
-    return (tag >= 0xE1 && tag <= 0xE6) || (tag >= 0xF7 && tag <= 0xFA) || tag == 0xFF;
-}
-
-bool is_prefix(uint8_t code) {
-    return code == 0x2B || code == 0x2D || code == 0x21 || code == 0x7E || (code >= 0x80 && code <= 0x84);
-}
-
-bool is_operator(uint8_t code) {
-    switch (code) {
-    case 0x2B: case 0x2D: case 0x2A: case 0x2F: case 0x25:
-    case 0x26: case 0x7C: case 0x5E: case 0x3C: case 0x3E:
-        return true;
-    default:
-        return false;
-    }
-}
+using namespace orv;  // the record tags, expression codes and record walkers
 
 void header(ByteCursor& in) {
-    in.expect(0xF0, "the format record");
+    in.expect(TAG_FORMAT, "the format record");
     std::size_t text_at = in.pos();
     std::string format = in.name("the format text");
-    if (format.compare(0, 5, "VER.A") != 0 || format.size() < 5) {
-        throw FormatError(text_at, "format text \"" + format + "\" does not start with VER.A");
+    if (format.compare(0, OBJECT_FORMAT.size(), OBJECT_FORMAT) != 0 || format.size() < OBJECT_FORMAT.size()) {
+        throw FormatError(text_at,
+                          "format text \"" + format + "\" does not start with " + std::string(OBJECT_FORMAT));
     }
-    in.expect(0xF1, "the version record");
+    in.expect(TAG_VERSION, "the version record");
     in.name("the version text");
-    in.expect(0xF2, "the file-name record");
-    in.expect(0xF0, "the source name");
+    in.expect(TAG_FILE_NAMES, "the file-name record");
+    in.expect(TAG_SOURCE, "the source name");
     in.name("the source name");
-    in.expect(0xF1, "the requested files");
+    in.expect(TAG_REQUESTED_FILES, "the requested files");
     while (!in.name("the requested files").empty()) {}
-    in.expect(0xF2, "the requested libraries");
+    in.expect(TAG_REQUESTED_LIBS, "the requested libraries");
     while (!in.name("the requested libraries").empty()) {}
 }
 
 // Entries of value and name up to the entry {0, ""}; `width` is the value's.
 void named_values(ByteCursor& in, int width, const char* what) {
+    uint32_t value = 0;
+    std::string_view name;
     for (;;) {
-        uint32_t value = in.number(width, what);
-        if (in.name(what).empty() && value == 0) return;
+        ListStep step = read_named_value(in.image(), width, value, name);
+        if (step == ListStep::IMAGE_ENDED) throw in.ended(what);
+        if (step == ListStep::LIST_END) return;
     }
 }
 
 void bit_entries(ByteCursor& in, const char* what) {
+    uint32_t mask = 0, address = 0;
+    std::string_view name;
     for (;;) {
         std::size_t at = in.pos();
-        uint32_t mask = in.number(2, what);
-        uint32_t address = in.number(3, what);
-        if (in.name(what).empty() && mask == 0 && address == 0) return;
+        ListStep step = read_bit_entry(in.image(), mask, address, name);
+        if (step == ListStep::IMAGE_ENDED) throw in.ended(what);
+        if (step == ListStep::LIST_END) return;
         check_bit_mask(mask, at);
     }
 }
@@ -66,21 +59,21 @@ uint8_t pass1_records(ByteCursor& in) {
         std::size_t at = in.pos();
         uint8_t tag = in.byte("the pass-1 records");
         if (is_pass2_tag(tag)) return tag;
-        if (tag != 0xF3 || previous != 0xF3) next_unit = 0;
+        if (tag != TAG_UNIT || previous != TAG_UNIT) next_unit = 0;
         previous = tag;
         switch (tag) {
-        case 0xF3:
+        case TAG_UNIT:
             check_unit_number(in.number(2, "a unit record"), next_unit++, at + 1);
             in.name("a unit record");
             in.skip(1 + 1 + 3 + 4, "a unit record");
             break;
-        case 0xF4:
+        case TAG_LABELS:
             in.number(2, "a label record");
             named_values(in, 3, "a label record");
             break;
-        case 0xF5: named_values(in, 4, "a symbol record"); break;
-        case 0xE0: bit_entries(in, "a bit-symbol record"); break;
-        case 0xF6:
+        case TAG_SYMBOLS: named_values(in, 4, "a symbol record"); break;
+        case TAG_BITS: bit_entries(in, "a bit-symbol record"); break;
+        case TAG_EXTERNALS:
             while (!in.name("an external record").empty()) {}
             break;
         default:
@@ -89,38 +82,16 @@ uint8_t pass1_records(ByteCursor& in) {
     }
 }
 
-void term(ByteCursor& in) {
-    std::size_t at = in.pos();
-    uint8_t code = in.byte("a relocation expression");
-    if (is_prefix(code)) {
-        at = in.pos();
-        code = in.byte("a relocation expression");
-    }
-    switch (code) {
-    case 0xF0: in.skip(2 + 3, "a relocation expression"); break;
-    case 0xF1: in.name("a relocation expression"); break;
-    case 0xF2: in.skip(4, "a relocation expression"); break;
-    case 0xF3: in.name("a relocation expression"); break;
-    default: throw FormatError(at, "unknown expression operand " + ByteCursor::hex2(code));
-    }
-}
-
 void relocation_record(ByteCursor& in) {
-    in.number(2, "a relocation record");
-    for (;;) {
-        uint32_t address = in.number(3, "a relocation record");
-        uint32_t type = in.number(1, "a relocation record");
-        if (address == 0 && type == 0) return;
-        in.skip(1, "a relocation record");
-        term(in);
-        term(in);
-        for (;;) {
-            std::size_t at = in.pos();
-            uint8_t op = in.byte("a relocation expression");
-            if (op == 0xFF) break;
-            if (!is_operator(op)) throw FormatError(at, "unknown expression operator " + ByteCursor::hex2(op));
-            term(in);
-        }
+    WalkResult walked = walk_relocation_record(in.image());
+    switch (walked.stop) {
+    case WalkStop::DONE: return;
+    case WalkStop::RECORD_ENDED: throw in.ended("a relocation record");
+    case WalkStop::EXPRESSION_ENDED: throw in.ended("a relocation expression");
+    case WalkStop::UNKNOWN_OPERAND:
+        throw FormatError(std::size_t(walked.at), "unknown expression operand " + ByteCursor::hex2(walked.code));
+    case WalkStop::UNKNOWN_OPERATOR:
+        throw FormatError(std::size_t(walked.at), "unknown expression operator " + ByteCursor::hex2(walked.code));
     }
 }
 
@@ -130,7 +101,10 @@ void contents_record(ByteCursor& in) {
         std::size_t at = in.pos();
         uint32_t length = in.number(4, "a contents record");
         if (length == 0) return;
-        if (length < 3) throw FormatError(at, "data block length " + std::to_string(length) + " is below 3");
+        if (length < BLOCK_ADDRESS_BYTES) {
+            throw FormatError(at, "data block length " + std::to_string(length) + " is below " +
+                                      std::to_string(BLOCK_ADDRESS_BYTES));
+        }
         in.skip(length, "a data block");
     }
 }
@@ -140,19 +114,19 @@ void contents_record(ByteCursor& in) {
 void debug_records(ByteCursor& in, uint8_t tag, std::size_t at) {
     for (;;) {
         switch (tag) {
-        case 0xFF: return;
-        case 0xF9:
+        case TAG_END: return;
+        case TAG_LOCAL_LABELS:
             in.number(2, "a local-label record");
             named_values(in, 3, "a local-label record");
             break;
-        case 0xFA: named_values(in, 4, "a local-symbol record"); break;
-        case 0xE1: bit_entries(in, "a local bit-symbol record"); break;
-        case 0xE2:
+        case TAG_LOCAL_SYMBOLS: named_values(in, 4, "a local-symbol record"); break;
+        case TAG_LOCAL_BITS: bit_entries(in, "a local bit-symbol record"); break;
+        case TAG_FUNCTION:
             in.number(2, "a function record");
             in.name("a function record");
             in.skip(2 + 3 + 3, "a function record");
             break;
-        case 0xE3:
+        case TAG_CALLS:
             in.number(2, "a call record");
             for (;;) {
                 uint32_t value = in.number(3, "a call record");
@@ -160,14 +134,14 @@ void debug_records(ByteCursor& in, uint8_t tag, std::size_t at) {
                 if (value == 0 && count == 0) break;
             }
             break;
-        case 0xE4:
+        case TAG_SOURCE_LINES:
             in.number(2, "a source-line record");
             while (!in.name("a source-line record").empty()) {
                 while (in.number(2, "a source-line record") != 0) in.skip(3, "a source-line record");
             }
             break;
-        case 0xE5: in.name("a language record"); break;
-        case 0xE6: in.skip(1, "a pointer record"); break;
+        case TAG_LANGUAGE: in.name("a language record"); break;
+        case TAG_POINTER: in.skip(1, "a pointer record"); break;
         default:
             throw FormatError(at, "unknown debug record tag " + ByteCursor::hex2(tag) +
                                       " (relocation and contents records come before the debug records)");
@@ -186,13 +160,13 @@ ImageExtent walk_image(const Bytes& bytes, std::size_t start) {
     header(in);
     uint8_t tag = pass1_records(in);
     std::size_t at = in.pos() - 1;
-    while (tag == 0xF7) {
+    while (tag == TAG_RELOCATION) {
         if (extent.first_relocation == 0) extent.first_relocation = at;
         relocation_record(in);
         at = in.pos();
         tag = in.byte("the records after a relocation record");
     }
-    while (tag == 0xF8) {
+    while (tag == TAG_CONTENTS) {
         if (extent.first_contents == 0) extent.first_contents = at;
         contents_record(in);
         at = in.pos();

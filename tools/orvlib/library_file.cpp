@@ -1,7 +1,13 @@
 #include "orvlib/library_file.h"
 
+#include "format/library_layout.h"
+#include "format/library_tags.h"
+#include "format/record_walk.h"
+
 namespace orvlib {
 namespace {
+
+using namespace orv;  // the library tags and layout, and the record walkers
 
 std::string hex8(uint32_t value) {
     static const char digits[] = "0123456789ABCDEF";
@@ -12,19 +18,21 @@ std::string hex8(uint32_t value) {
 
 // Returns the module count.
 uint32_t library_header(ByteCursor& in) {
-    in.expect(0xF0, "the library header");
+    in.expect(LIB_TAG_TITLE, "the library header");
     in.name("the library header");
-    in.expect(0xF1, "the library format record");
+    in.expect(LIB_TAG_FORMAT, "the library format record");
     std::size_t text_at = in.pos();
     std::string format = in.name("the library format text");
-    if (format != "VER.A") throw FormatError(text_at, "library format text \"" + format + "\" is not VER.A");
-    in.expect(0xF2, "the library header");
+    if (format != LIBRARY_FORMAT) {
+        throw FormatError(text_at, "library format text \"" + format + "\" is not " + std::string(LIBRARY_FORMAT));
+    }
+    in.expect(LIB_TAG_TEXT, "the library header");
     in.name("the library header");
-    in.expect(0xF3, "the module count");
+    in.expect(LIB_TAG_MODULE_COUNT, "the module count");
     uint32_t count = in.number(4, "the module count");
-    in.expect(0xF4, "the library header");
+    in.expect(LIB_TAG_NUMBER, "the library header");
     in.number(4, "the library header");
-    in.expect(0xFF, "the end of the library header");
+    in.expect(LIB_TAG_END, "the end of the library header");
     return count;
 }
 
@@ -34,13 +42,29 @@ struct IndexCounts {
     uint32_t bytes[3] = {0, 0, 0};
 };
 
-constexpr uint32_t FIXED_BYTES[3] = {3, 4, 5};  // value (and mask) widths of label, symbol, bit
+constexpr uint32_t FIXED_BYTES[3] = {INDEX_LABEL_FIXED, INDEX_SYMBOL_FIXED, INDEX_BIT_FIXED};
 
-void add_public(ModuleEntry& module, IndexCounts& found, PublicKind kind, std::string name) {
+void add_public(ModuleEntry& module, IndexCounts& found, PublicKind kind, std::string_view name) {
     auto k = static_cast<int>(kind);
     found.entries[k] += 1;
-    found.bytes[k] += FIXED_BYTES[k] + uint32_t(name.size()) + 1;
-    module.publics.push_back({kind, std::move(name)});
+    found.bytes[k] += index_entry_bytes(FIXED_BYTES[k], name.size());
+    module.publics.push_back({kind, std::string(name)});
+}
+
+// The entries of one index record up to its closing entry.
+void index_entries(ByteCursor& in, ModuleEntry& module, IndexCounts& found, PublicKind kind, const char* what) {
+    uint32_t value = 0, address = 0;
+    std::string_view name;
+    for (;;) {
+        std::size_t entry_at = in.pos();
+        ListStep step = kind == PublicKind::BIT ? read_bit_entry(in.image(), value, address, name)
+                                                : read_named_value(in.image(), kind == PublicKind::LABEL ? 3 : 4,
+                                                                   value, name);
+        if (step == ListStep::IMAGE_ENDED) throw in.ended(what);
+        if (step == ListStep::LIST_END) return;
+        if (kind == PublicKind::BIT) check_bit_mask(value, entry_at);
+        add_public(module, found, kind, name);
+    }
 }
 
 // Reads the index records; returns the tag that follows them, consumed.
@@ -49,35 +73,17 @@ uint8_t index_records(ByteCursor& in, ModuleEntry& module, IndexCounts& found) {
         std::size_t at = in.pos();
         uint8_t tag = in.byte("the module index");
         switch (tag) {
-        case 0xF5:
+        case LIB_TAG_INDEX_LABELS:
             in.number(2, "a label index record");
-            for (;;) {
-                uint32_t value = in.number(3, "a label index record");
-                std::string name = in.name("a label index record");
-                if (value == 0 && name.empty()) break;
-                add_public(module, found, PublicKind::LABEL, std::move(name));
-            }
+            index_entries(in, module, found, PublicKind::LABEL, "a label index record");
             break;
-        case 0xF6:
-            for (;;) {
-                uint32_t value = in.number(4, "a symbol index record");
-                std::string name = in.name("a symbol index record");
-                if (value == 0 && name.empty()) break;
-                add_public(module, found, PublicKind::SYMBOL, std::move(name));
-            }
+        case LIB_TAG_INDEX_SYMBOLS:
+            index_entries(in, module, found, PublicKind::SYMBOL, "a symbol index record");
             break;
-        case 0xFA:
-            for (;;) {
-                std::size_t entry_at = in.pos();
-                uint32_t mask = in.number(2, "a bit-symbol index record");
-                uint32_t address = in.number(3, "a bit-symbol index record");
-                std::string name = in.name("a bit-symbol index record");
-                if (mask == 0 && address == 0 && name.empty()) break;
-                check_bit_mask(mask, entry_at);
-                add_public(module, found, PublicKind::BIT, std::move(name));
-            }
+        case LIB_TAG_INDEX_BITS:
+            index_entries(in, module, found, PublicKind::BIT, "a bit-symbol index record");
             break;
-        case 0xF3: case 0xF7: case 0xF8:
+        case LIB_TAG_UNITS: case LIB_TAG_EXTERNALS: case LIB_TAG_TRAILER:
             return tag;
         default:
             throw FormatError(at, "unknown index record tag " + ByteCursor::hex2(tag));
@@ -98,7 +104,7 @@ uint8_t unit_records(ByteCursor& in, ModuleEntry& module) {
         unit.size = in.number(4, "a unit record");
         module.units.push_back(unit);
         uint8_t tag = in.byte("the module entry");
-        if (tag != 0xF3) return tag;
+        if (tag != LIB_TAG_UNITS) return tag;
     }
 }
 
@@ -133,16 +139,16 @@ void check_offsets(const Bytes& bytes, ModuleEntry& module, uint32_t image_offse
 ModuleEntry module_entry(ByteCursor& in, const Bytes& bytes) {
     ModuleEntry module;
     module.entry_offset = in.pos();
-    in.expect(0xF0, "a module entry");
+    in.expect(LIB_TAG_MODULE_NAME, "a module entry");
     module.name = in.name("the module name");
-    in.expect(0xF1, "the module's skip lengths");
+    in.expect(LIB_TAG_SKIPS, "the module's skip lengths");
     uint32_t skip_all = in.number(4, "the module's skip lengths");
     uint32_t skip_rest = in.number(4, "the module's skip lengths");
     std::size_t counted_from = in.pos();
-    in.expect(0xF2, "the module entry's number");
+    in.expect(LIB_TAG_MODULE_NUMBER, "the module entry's number");
     in.number(4, "the module entry");
 
-    in.expect(0xF4, "the index block");
+    in.expect(LIB_TAG_INDEX_BLOCK, "the index block");
     IndexCounts recorded;
     for (int k = 0; k < 3; ++k) {
         recorded.entries[k] = in.number(4, "the index block");
@@ -164,8 +170,8 @@ ModuleEntry module_entry(ByteCursor& in, const Bytes& bytes) {
     }
 
     std::size_t rest_from = in.pos() - 1;
-    if (tag == 0xF3) tag = unit_records(in, module);
-    if (tag == 0xF7) {
+    if (tag == LIB_TAG_UNITS) tag = unit_records(in, module);
+    if (tag == LIB_TAG_EXTERNALS) {
         for (std::string name = in.name("the external references"); !name.empty();
              name = in.name("the external references")) {
             module.externals.push_back(std::move(name));
@@ -173,14 +179,17 @@ ModuleEntry module_entry(ByteCursor& in, const Bytes& bytes) {
         tag = in.byte("the module entry");
     }
     std::size_t trailer_at = in.pos() - 1;
-    if (tag != 0xF8) throw FormatError(trailer_at, "expected the module trailer (tag 0xF8), found " + ByteCursor::hex2(tag));
+    if (tag != LIB_TAG_TRAILER) {
+        throw FormatError(trailer_at, "expected the module trailer (tag " + ByteCursor::hex2(LIB_TAG_TRAILER) +
+                                          "), found " + ByteCursor::hex2(tag));
+    }
     uint32_t image_offset = in.number(4, "the module trailer");
     in.number(4, "the module trailer");
     module.reloc_offset = in.number(4, "the module trailer");
     in.number(4, "the module trailer");
     module.code_offset = in.number(4, "the module trailer");
-    in.skip(13, "the module trailer");
-    in.expect(0xFF, "the end of the module entry");
+    in.skip(TRAILER_RESERVED, "the module trailer");
+    in.expect(LIB_TAG_END, "the end of the module entry");
 
     // The linker passes over entries by these lengths, so they must be exact.
     std::size_t all = in.pos() - counted_from, rest = in.pos() - rest_from;

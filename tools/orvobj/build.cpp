@@ -4,11 +4,14 @@
 #include <sstream>
 #include <vector>
 
+#include "format/record_tags.h"
 #include "orvobj/object_text.h"
 #include "orvobj/text_words.h"
 
 namespace orvobj {
 namespace {
+
+using namespace orv;  // the record tags and expression codes
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_hex_digit(char c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -183,40 +186,40 @@ private:
 
     void record(const std::string& head, Line& line) {
         if (head == "format") {
-            out_.n1(0xF0).str(line.name());
+            out_.n1(TAG_FORMAT).str(line.name());
         } else if (head == "version") {
-            out_.n1(0xF1).str(line.name());
+            out_.n1(TAG_VERSION).str(line.name());
         } else if (head == "source") {
-            out_.n1(0xF2).n1(0xF0).str(line.name());
+            out_.n1(TAG_FILE_NAMES).n1(TAG_SOURCE).str(line.name());
         } else if (head == "request-files" || head == "request-libraries") {
-            out_.n1(head == "request-files" ? 0xF1 : 0xF2);
+            out_.n1(head == "request-files" ? TAG_REQUESTED_FILES : TAG_REQUESTED_LIBS);
             while (!line.at_end()) out_.str(line.name());
             out_.str("");
         } else if (head == "unit") {
             unit(line);
         } else if (head == "labels" || head == "local-labels") {
-            out_.n1(head == "labels" ? 0xF4 : 0xF9);
+            out_.n1(head == "labels" ? TAG_LABELS : TAG_LOCAL_LABELS);
             line.keyword("unit");
             out_.n2(line.number("unit number", MAX2));
             open([this](Line& l) { out_.n3(l.number("value", MAX3)).str(l.name()); },
                  [this] { out_.n3(0).str(""); });
         } else if (head == "symbols" || head == "local-symbols") {
-            out_.n1(head == "symbols" ? 0xF5 : 0xFA);
+            out_.n1(head == "symbols" ? TAG_SYMBOLS : TAG_LOCAL_SYMBOLS);
             open([this](Line& l) { out_.n4(l.number("value", MAX4)).str(l.name()); },
                  [this] { out_.n4(0).str(""); });
         } else if (head == "bit-symbols" || head == "local-bit-symbols") {
-            out_.n1(head == "bit-symbols" ? 0xE0 : 0xE1);
+            out_.n1(head == "bit-symbols" ? TAG_BITS : TAG_LOCAL_BITS);
             open([this](Line& l) { bit_entry(l); }, [this] { out_.n2(0).n3(0).str(""); });
         } else if (head == "externals") {
-            out_.n1(0xF6);
+            out_.n1(TAG_EXTERNALS);
             open([this](Line& l) { out_.str(l.name()); }, [this] { out_.str(""); });
         } else if (head == "relocation") {
-            out_.n1(0xF7);
+            out_.n1(TAG_RELOCATION);
             line.keyword("unit");
             out_.n2(line.number("unit number", MAX2));
             open([this](Line& l) { relocation_entry(l); }, [this] { out_.n3(0).n1(0); });
         } else if (head == "contents") {
-            out_.n1(0xF8);
+            out_.n1(TAG_CONTENTS);
             line.keyword("unit");
             out_.n2(line.number("unit number", MAX2));
             open([this](Line& l) { contents_entry(l); }, [this] {
@@ -224,7 +227,7 @@ private:
                 out_.n4(0);
             });
         } else if (head == "function") {
-            out_.n1(0xE2).n2(line.number("function number", MAX2)).str(line.name());
+            out_.n1(TAG_FUNCTION).n2(line.number("function number", MAX2)).str(line.name());
             line.keyword("unit");
             out_.n2(line.number("unit number", MAX2));
             line.keyword("start");
@@ -232,13 +235,13 @@ private:
             line.keyword("end");
             out_.n3(line.number("end", MAX3));
         } else if (head == "calls") {
-            out_.n1(0xE3);
+            out_.n1(TAG_CALLS);
             line.keyword("function");
             out_.n2(line.number("function number", MAX2));
             open([this](Line& l) { out_.n3(l.number("value", MAX3)).n1(l.number("count", MAX1)); },
                  [this] { out_.n3(0).n1(0); });
         } else if (head == "source-lines") {
-            out_.n1(0xE4);
+            out_.n1(TAG_SOURCE_LINES);
             line.keyword("function");
             out_.n2(line.number("function number", MAX2));
             open([this](Line& l) { source_entry(l); }, [this] {
@@ -247,11 +250,11 @@ private:
                 out_.str("");
             });
         } else if (head == "language") {
-            out_.n1(0xE5).str(line.name());
+            out_.n1(TAG_LANGUAGE).str(line.name());
         } else if (head == "pointer") {
-            out_.n1(0xE6).n1(line.number("pointer length", MAX1));
+            out_.n1(TAG_POINTER).n1(line.number("pointer length", MAX1));
         } else if (head == "end") {
-            out_.n1(0xFF);
+            out_.n1(TAG_END);
         } else if (head == "bytes") {
             while (!line.at_end()) out_.n1(line.hex_byte());
         } else {
@@ -271,7 +274,7 @@ private:
     }
 
     void unit(Line& line) {
-        out_.n1(0xF3).n2(line.number("unit number", MAX2)).str(line.name());
+        out_.n1(TAG_UNIT).n2(line.number("unit number", MAX2)).str(line.name());
         std::string ram = line.word("rom or ram");
         if (ram == "rom") {
             out_.n1(0);
@@ -337,7 +340,7 @@ private:
             out_.n1(*code);
             term(line);
         }
-        out_.n1(0xFF);
+        out_.n1(EXPRESSION_END);
     }
 
     void term(Line& line) {
@@ -347,13 +350,13 @@ private:
             word = line.word("operand");
         }
         if (word == "unit") {
-            out_.n1(0xF0).n2(line.number("unit number", MAX2)).n3(line.number("offset", MAX3));
+            out_.n1(OPERAND_UNIT).n2(line.number("unit number", MAX2)).n3(line.number("offset", MAX3));
         } else if (word == "name") {
-            out_.n1(0xF1).str(line.name());
+            out_.n1(OPERAND_NAME).str(line.name());
         } else if (word == "const") {
-            out_.n1(0xF2).n4(line.number("constant", MAX4));
+            out_.n1(OPERAND_CONSTANT).n4(line.number("constant", MAX4));
         } else if (word == "section") {
-            out_.n1(0xF3).str(line.name());
+            out_.n1(OPERAND_SECTION_SIZE).str(line.name());
         } else {
             line.fail("unknown operand '" + word + "'");
         }
@@ -375,7 +378,7 @@ private:
 
     void flush_block() {
         if (!block_open_) return;
-        out_.n4(uint32_t(block_data_.size() + 3)).n3(block_address_).raw(block_data_);
+        out_.n4(uint32_t(block_data_.size() + BLOCK_ADDRESS_BYTES)).n3(block_address_).raw(block_data_);
         block_data_.clear();
         block_open_ = false;
     }

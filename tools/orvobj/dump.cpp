@@ -1,5 +1,8 @@
 #include <cstdio>
 
+#include "format/image_cursor.h"
+#include "format/record_tags.h"
+#include "format/record_walk.h"
 #include "orvobj/object_text.h"
 #include "orvobj/text_words.h"
 
@@ -25,6 +28,8 @@ std::string quote(std::string_view name) {
 
 namespace {
 
+using namespace orv;  // the record tags, expression codes, cursor and list readers
+
 // The dump stops understanding the file at this point; the rest becomes bytes.
 struct NotARecord {};
 
@@ -36,24 +41,25 @@ std::string hex(uint32_t value, int digits) {
 
 class Dumper {
 public:
-    Dumper(const Bytes& bytes, bool offsets) : bytes_(bytes), offsets_(offsets) {}
+    Dumper(const Bytes& bytes, bool offsets)
+        : in_(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())), offsets_(offsets) {}
 
     std::string run() {
         try {
             header();
         } catch (const NotARecord&) {
             text_.clear();
-            pos_ = 0;
+            in_.seek(0);
             raw_rest();
             return text_;
         }
-        while (pos_ < bytes_.size()) {
-            std::size_t record_start = pos_;
+        while (pos() < in_.size()) {
+            std::size_t record_start = pos();
             std::size_t text_length = text_.size();
             try {
                 record();
             } catch (const NotARecord&) {
-                pos_ = record_start;
+                in_.seek(long(record_start));
                 text_.resize(text_length);
                 raw_rest();
             }
@@ -62,23 +68,24 @@ public:
     }
 
 private:
+    std::size_t pos() const { return std::size_t(in_.tell()); }
+
     uint32_t n(int width) {
         uint32_t value = 0;
-        for (int i = 0; i < width; ++i) {
-            if (pos_ >= bytes_.size()) throw NotARecord{};
-            value = value << 8 | bytes_[pos_++];
-        }
+        if (!in_.number(width, value)) throw NotARecord{};
         return value;
     }
 
     std::string name() {
-        std::string text;
-        for (;;) {
-            if (pos_ >= bytes_.size()) throw NotARecord{};
-            uint8_t byte = bytes_[pos_++];
-            if (byte == 0) return text;
-            text += char(byte);
-        }
+        std::string_view text;
+        if (!in_.name(text)) throw NotARecord{};
+        return std::string(text);
+    }
+
+    // True for an entry of a list, false for its closing entry.
+    static bool listed(ListStep step) {
+        if (step == ListStep::IMAGE_ENDED) throw NotARecord{};
+        return step == ListStep::ENTRY;
     }
 
     void expect(uint8_t tag) {
@@ -94,24 +101,25 @@ private:
     void entry(const std::string& text) { text_ += "    " + text + "\n"; }
 
     void header() {
-        expect(0xF0);
+        expect(TAG_FORMAT);
         line("format " + quote(name()), 0);
-        std::size_t at = pos_;
-        expect(0xF1);
+        std::size_t at = pos();
+        expect(TAG_VERSION);
         line("version " + quote(name()), at);
-        at = pos_;
-        expect(0xF2);
-        expect(0xF0);
+        at = pos();
+        expect(TAG_FILE_NAMES);
+        expect(TAG_SOURCE);
         line("source " + quote(name()), at);
-        expect(0xF1);
+        expect(TAG_REQUESTED_FILES);
         line("request-files" + name_list(), at);
-        expect(0xF2);
+        expect(TAG_REQUESTED_LIBS);
         line("request-libraries" + name_list(), at);
     }
 
     std::string name_list() {
         std::string text;
-        for (std::string entry_name = name(); !entry_name.empty(); entry_name = name()) {
+        std::string_view entry_name;
+        while (listed(read_listed_name(in_, entry_name))) {
             // Appended piece by piece: GCC 12 at -O3 takes `" " + quote(...)`
             // for an overlapping copy (a false -Wrestrict).
             text += ' ';
@@ -121,25 +129,25 @@ private:
     }
 
     void record() {
-        std::size_t at = pos_;
+        std::size_t at = pos();
         uint8_t tag = uint8_t(n(1));
         switch (tag) {
-        case 0xF3: unit(at); break;
-        case 0xF4: labels("labels", at); break;
-        case 0xF5: symbols("symbols", at); break;
-        case 0xE0: bit_symbols("bit-symbols", at); break;
-        case 0xF6: externals(at); break;
-        case 0xF7: relocation(at); break;
-        case 0xF8: contents(at); break;
-        case 0xF9: labels("local-labels", at); break;
-        case 0xFA: symbols("local-symbols", at); break;
-        case 0xE1: bit_symbols("local-bit-symbols", at); break;
-        case 0xE2: function(at); break;
-        case 0xE3: calls(at); break;
-        case 0xE4: source_lines(at); break;
-        case 0xE5: line("language " + quote(name()), at); break;
-        case 0xE6: line("pointer " + std::to_string(n(1)), at); break;
-        case 0xFF: line("end", at); break;
+        case TAG_UNIT: unit(at); break;
+        case TAG_LABELS: labels("labels", at); break;
+        case TAG_SYMBOLS: symbols("symbols", at); break;
+        case TAG_BITS: bit_symbols("bit-symbols", at); break;
+        case TAG_EXTERNALS: externals(at); break;
+        case TAG_RELOCATION: relocation(at); break;
+        case TAG_CONTENTS: contents(at); break;
+        case TAG_LOCAL_LABELS: labels("local-labels", at); break;
+        case TAG_LOCAL_SYMBOLS: symbols("local-symbols", at); break;
+        case TAG_LOCAL_BITS: bit_symbols("local-bit-symbols", at); break;
+        case TAG_FUNCTION: function(at); break;
+        case TAG_CALLS: calls(at); break;
+        case TAG_SOURCE_LINES: source_lines(at); break;
+        case TAG_LANGUAGE: line("language " + quote(name()), at); break;
+        case TAG_POINTER: line("pointer " + std::to_string(n(1)), at); break;
+        case TAG_END: line("end", at); break;
         default: throw NotARecord{};
         }
     }
@@ -160,45 +168,36 @@ private:
 
     void labels(const char* word, std::size_t at) {
         line(std::string(word) + " unit " + std::to_string(n(2)), at);
-        for (;;) {
-            uint32_t value = n(3);
-            std::string label = name();
-            if (value == 0 && label.empty()) return;
-            entry(hex(value, 4) + " " + quote(label));
-        }
+        uint32_t value = 0;
+        std::string_view label;
+        while (listed(read_named_value(in_, 3, value, label))) entry(hex(value, 4) + " " + quote(label));
     }
 
     void symbols(const char* word, std::size_t at) {
         line(word, at);
-        for (;;) {
-            uint32_t value = n(4);
-            std::string symbol = name();
-            if (value == 0 && symbol.empty()) return;
-            entry(hex(value, 8) + " " + quote(symbol));
-        }
+        uint32_t value = 0;
+        std::string_view symbol;
+        while (listed(read_named_value(in_, 4, value, symbol))) entry(hex(value, 8) + " " + quote(symbol));
     }
 
     void bit_symbols(const char* word, std::size_t at) {
         line(word, at);
-        for (;;) {
-            uint32_t mask = n(2);
-            uint32_t address = n(3);
-            std::string bit = name();
-            if (mask == 0 && address == 0 && bit.empty()) return;
+        uint32_t mask = 0, address = 0;
+        std::string_view bit;
+        while (listed(read_bit_entry(in_, mask, address, bit))) {
             entry(mask_text(mask) + " " + hex(address, 4) + " " + quote(bit));
         }
     }
 
     static std::string mask_text(uint32_t mask) {
-        for (int number = 0; number < 8; ++number) {
-            if (mask == 1u << number) return "bit " + std::to_string(number);
-        }
-        return "mask " + hex(mask, 4);
+        int number = bit_number_of_mask(mask);
+        return number >= 0 ? "bit " + std::to_string(number) : "mask " + hex(mask, 4);
     }
 
     void externals(std::size_t at) {
         line("externals", at);
-        for (std::string external = name(); !external.empty(); external = name()) entry(quote(external));
+        std::string_view external;
+        while (listed(read_listed_name(in_, external))) entry(quote(external));
     }
 
     void relocation(std::size_t at) {
@@ -213,7 +212,7 @@ private:
             text += " size " + std::to_string(size);
             text += " = lead " + term();
             text += " ; " + term();
-            for (uint32_t op = n(1); op != 0xFF; op = n(1)) {
+            for (uint32_t op = n(1); op != EXPRESSION_END; op = n(1)) {
                 const char* op_word = word_of(OPERATORS, uint8_t(op));
                 if (op_word == nullptr) throw NotARecord{};
                 text += std::string(" ") + op_word + " " + term();
@@ -230,13 +229,13 @@ private:
             code = uint8_t(n(1));
         }
         switch (code) {
-        case 0xF0: {
+        case OPERAND_UNIT: {
             uint32_t unit_no = n(2);
             return text + "unit " + std::to_string(unit_no) + " " + hex(n(3), 4);
         }
-        case 0xF1: return text + "name " + quote(name());
-        case 0xF2: return text + "const " + hex(n(4), 8);
-        case 0xF3: return text + "section " + quote(name());
+        case OPERAND_NAME: return text + "name " + quote(name());
+        case OPERAND_CONSTANT: return text + "const " + hex(n(4), 8);
+        case OPERAND_SECTION_SIZE: return text + "section " + quote(name());
         default: throw NotARecord{};
         }
     }
@@ -244,9 +243,11 @@ private:
     void contents(std::size_t at) {
         line("contents unit " + std::to_string(n(2)), at);
         for (uint32_t length = n(4); length != 0; length = n(4)) {
-            if (length < 3 || length - 3 > bytes_.size() - pos_) throw NotARecord{};
+            if (length < BLOCK_ADDRESS_BYTES || length - BLOCK_ADDRESS_BYTES > in_.size() - pos()) {
+                throw NotARecord{};
+            }
             entry("block " + hex(n(3), 4));
-            data_lines("data", length - 3);
+            data_lines("data", length - BLOCK_ADDRESS_BYTES);
         }
     }
 
@@ -255,7 +256,7 @@ private:
             std::string text = word;
             for (int i = 0; i < 16 && count > 0; ++i, --count) {
                 char byte[4];
-                std::snprintf(byte, sizeof byte, " %02X", bytes_[pos_++]);
+                std::snprintf(byte, sizeof byte, " %02X", unsigned(in_.get()));
                 text += byte;
             }
             entry(text);
@@ -294,21 +295,20 @@ private:
     }
 
     void raw_rest() {
-        while (pos_ < bytes_.size()) {
+        while (pos() < in_.size()) {
             std::string text = "bytes";
-            std::size_t line_start = pos_;
-            for (int i = 0; i < 16 && pos_ < bytes_.size(); ++i) {
+            std::size_t line_start = pos();
+            for (int i = 0; i < 16 && pos() < in_.size(); ++i) {
                 char byte[4];
-                std::snprintf(byte, sizeof byte, " %02X", bytes_[pos_++]);
+                std::snprintf(byte, sizeof byte, " %02X", unsigned(in_.get()));
                 text += byte;
             }
             line(text, line_start);
         }
     }
 
-    const Bytes& bytes_;
+    ImageCursor in_;
     bool offsets_;
-    std::size_t pos_ = 0;
     std::string text_;
 };
 

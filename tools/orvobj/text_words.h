@@ -4,7 +4,10 @@
 #include <string>
 #include <string_view>
 
-// The words of the object text form shared by the dumper and the builder.
+#include "format/relocation_codes.h"
+
+// The words of the object text form shared by the dumper and the builder,
+// each beside the code the object holds for it.
 namespace orvobj {
 
 struct Word {
@@ -13,18 +16,22 @@ struct Word {
 };
 
 inline constexpr Word RELOCATION_TYPES[] = {
-    {0x04, "relative"},    {0x10, "zero-page"},  {0x11, "address"},     {0x12, "special-page"},
-    {0x13, "bit-value"},   {0x14, "bit-number"}, {0x15, "bit-address"}, {0xFF, "value"},
+    {orv::REL_RELATIVE, "relative"},        {orv::REL_ZERO_PAGE, "zero-page"},
+    {orv::REL_ADDRESS, "address"},          {orv::REL_SPECIAL_PAGE, "special-page"},
+    {orv::REL_BIT_VALUE, "bit-value"},      {orv::REL_BIT_NUMBER, "bit-number"},
+    {orv::REL_BIT_ADDRESS, "bit-address"},  {orv::REL_VALUE, "value"},
 };
 
 inline constexpr Word PREFIXES[] = {
-    {0x2B, "plus"}, {0x2D, "neg"},   {0x21, "not"},  {0x7E, "cpl"}, {0x80, "size"},
-    {0x81, "bank"}, {0x82, "low16"}, {0x83, "high"}, {0x84, "low"},
+    {orv::PREFIX_PLUS, "plus"}, {orv::PREFIX_NEGATE, "neg"},  {orv::PREFIX_NOT, "not"},
+    {orv::PREFIX_COMPLEMENT, "cpl"}, {orv::PREFIX_SIZE, "size"}, {orv::PREFIX_BANK, "bank"},
+    {orv::PREFIX_LOW16, "low16"}, {orv::PREFIX_HIGH, "high"},  {orv::PREFIX_LOW, "low"},
 };
 
 inline constexpr Word OPERATORS[] = {
-    {0x2B, "+"}, {0x2D, "-"}, {0x2A, "*"}, {0x2F, "/"},  {0x25, "%"},
-    {0x26, "&"}, {0x7C, "|"}, {0x5E, "^"}, {0x3C, "<<"}, {0x3E, ">>"},
+    {orv::OP_ADD, "+"}, {orv::OP_SUBTRACT, "-"}, {orv::OP_MULTIPLY, "*"}, {orv::OP_DIVIDE, "/"},
+    {orv::OP_REMAINDER, "%"}, {orv::OP_AND, "&"}, {orv::OP_OR, "|"}, {orv::OP_XOR, "^"},
+    {orv::OP_SHIFT_LEFT, "<<"}, {orv::OP_SHIFT_RIGHT, ">>"},
 };
 
 template <std::size_t N>

@@ -54,6 +54,25 @@ TEST(ImageCursor, NamesKeepTheirHeadAndPassOverTheirTail) {
     EXPECT_EQ(kept, 0u);
 }
 
+TEST(ImageCursor, NamesSeenInPlaceStopAtTheirZeroByteOrTheEnd) {
+    const std::string image = "ab\0\0open"s;
+    std::string_view text;
+    ImageCursor cursor(image);
+    EXPECT_TRUE(cursor.name(text));
+    EXPECT_EQ(text, "ab");
+    EXPECT_EQ(text.data(), image.data()) << "the name is not copied";
+    EXPECT_TRUE(cursor.name(text));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(cursor.tell(), 4);
+    EXPECT_FALSE(cursor.name(text)) << "the image ends before the zero byte";
+    EXPECT_EQ(text, "open");
+    EXPECT_TRUE(cursor.ended());
+    ASSERT_TRUE(cursor.seek(40));
+    EXPECT_FALSE(cursor.name(text));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(cursor.tell(), 40);
+}
+
 // Positioning behaves as on a host file: beyond the end is allowed and
 // reads END there; before the start is refused.
 TEST(ImageCursor, SeeksAndSkipsAreRefusedOnlyBeforeTheStart) {
