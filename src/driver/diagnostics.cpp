@@ -212,26 +212,43 @@ void print_name(std::FILE* stream, const char* name) {
     print_name(stream, std::string_view(name != nullptr ? name : "(null)"));
 }
 
-void print_name(std::FILE* stream, std::string_view name) {
+namespace {
+
+// A name as the console shows it: control characters as \xNN escapes.
+void append_printable(std::string& line, std::string_view name) {
+    static const char DIGITS[] = "0123456789ABCDEF";
     for (char byte : name) {
         unsigned char c = static_cast<unsigned char>(byte);
         if (c < 0x20 || c == 0x7F) {
-            std::fprintf(stream, "\\x%02X", unsigned(c));
+            line += "\\x";
+            line += DIGITS[c >> 4];
+            line += DIGITS[c & 0xF];
         } else {
-            std::fputc(c, stream);
+            line += byte;
         }
     }
 }
 
+}  // namespace
+
+void print_name(std::FILE* stream, std::string_view name) {
+    std::string line;
+    append_printable(line, name);
+    std::fwrite(line.data(), 1, line.size(), stream);
+}
+
+// Pass 1 and pass 2 print one of these lines per module: built whole, it
+// goes out with one write.
 void print_processing(std::FILE* stream, const char* file, const char* member) {
-    std::fputs("processing \"", stream);
-    print_name(stream, file);
+    std::string line = "processing \"";
+    append_printable(line, file != nullptr ? file : "(null)");
     if (member != nullptr) {
-        std::fputs(" ( ", stream);
-        print_name(stream, member);
-        std::fputs(" )", stream);
+        line += " ( ";
+        append_printable(line, member);
+        line += " )";
     }
-    std::fputs("\"\n", stream);
+    line += "\"\n";
+    std::fwrite(line.data(), 1, line.size(), stream);
 }
 
 namespace {

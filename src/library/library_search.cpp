@@ -45,7 +45,7 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
                     name = ctx.str_save(joined);
                     note_opened_input(ctx, name);
                     found = 1;
-                    return ImageCursor(*image);
+                    return ImageCursor::over_kept_image(*image);
                 }
             }
         }
@@ -54,7 +54,7 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, stored);
     note_opened_input(ctx, stored);
     found = 1;
-    return ImageCursor(*image);
+    return ImageCursor::over_kept_image(*image);
 }
 
 // Reads one library of the cycle. Returns true when pass 1 is complete:

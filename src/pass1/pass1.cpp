@@ -45,7 +45,7 @@ void pass1_init(LinkContext& ctx) {
 void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, std::size_t i) {
     const std::string* image = ctx.inputs.open(name);
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
-    ImageCursor file(*image);
+    ImageCursor file = ImageCursor::over_kept_image(*image);
     InputInUse reading(ctx, name, file);
     note_opened_input(ctx, name);
     ReaderState& reader = ctx.reader;

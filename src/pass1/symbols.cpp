@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "driver/diagnostics.h"
@@ -18,6 +19,16 @@ uint64_t mix(uint64_t h) {
     return h;
 }
 
+// A stored name against a name given by its bytes; a name holding a zero
+// byte equals no stored name.
+bool same_name(const char* stored, std::string_view name) {
+    for (char c : name) {
+        if (*stored != c || c == '\0') return false;
+        ++stored;
+    }
+    return *stored == '\0';
+}
+
 }  // namespace
 
 uint64_t name_hash(std::string_view name) {
@@ -31,8 +42,11 @@ uint64_t name_hash(std::string_view name) {
         p += 8;
         n -= 8;
     }
+    // The last bytes one by one, in the order a little-endian load would
+    // place them: names are short, and a copy of a variable length would
+    // cost a call.
     uint64_t tail = 0;
-    if (n != 0) std::memcpy(&tail, p, n);
+    for (std::size_t i = 0; i < n; ++i) tail |= uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
     return mix(h ^ tail ^ (uint64_t(n) << 56));
 }
 
@@ -73,7 +87,7 @@ SymbolEntry* SymbolTable::find_symbol(std::string_view name, uint64_t hash) {
         if (slot.index == 0) return nullptr;
         if (slot.hash != uint32_t(hash)) continue;
         SymbolEntry& candidate = entry(slot.index - 1);
-        if (std::string_view(candidate.name) == name) return &candidate;
+        if (same_name(candidate.name, name)) return &candidate;
     }
 }
 
@@ -85,13 +99,15 @@ const SymbolEntry* SymbolTable::find_symbol(std::string_view name, uint64_t hash
 SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
     // At most half of the slots in use keeps probe runs short.
     if (2 * (count_ + 1) > slots_.size()) grow_slots();
-    if (count_ / CHUNK == chunks_.size()) chunks_.push_back(std::make_unique<SymbolEntry[]>(CHUNK));
+    if (count_ / CHUNK == chunks_.size()) {
+        chunks_.push_back(static_cast<SymbolEntry*>(blocks_.allocate(CHUNK * sizeof(SymbolEntry), alignof(SymbolEntry))));
+    }
     const std::size_t mask = slots_.size() - 1;
     std::size_t at = std::size_t(hash) & mask;
     while (slots_[at].index != 0) at = (at + 1) & mask;
     slots_[at] = Slot{uint32_t(hash), uint32_t(count_ + 1)};
     hashes_.push_back(kept_hash(hash));
-    SymbolEntry* added = &entry(count_);
+    SymbolEntry* added = new (&entry(count_)) SymbolEntry;
     ++count_;
     sorted_.clear();
     return added;
@@ -100,7 +116,14 @@ SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
 void SymbolTable::enter_symbol(const SymbolEntry& incoming) { enter_symbol(incoming, name_hash(incoming.name)); }
 
 void SymbolTable::enter_symbol(const SymbolEntry& incoming, uint64_t hash) {
-    SymbolEntry* found = find_symbol(incoming.name, hash);
+    enter_symbol(incoming, incoming.name, hash);
+}
+
+void SymbolTable::enter_symbol(const SymbolEntry& incoming, std::string_view name, uint64_t hash) {
+    enter_found(find_symbol(name, hash), incoming, hash);
+}
+
+void SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& incoming, uint64_t hash) {
     if (found == nullptr) {
         if (count_ >= capacity_) internal_error("8");
         SymbolEntry entry;

@@ -19,7 +19,7 @@ namespace {
 ImageCursor open_input(LinkContext& ctx, const char* name) {
     const std::string* image = ctx.inputs.open(name);
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
-    return ImageCursor(*image);
+    return ImageCursor::over_kept_image(*image);
 }
 
 void seek_or_fail(ImageCursor& file, long offset, const char* name) {
