@@ -214,19 +214,20 @@ void print_name(std::FILE* stream, const char* name) {
 
 namespace {
 
-// A name as the console shows it: control characters as \xNN escapes.
+// A name as the console shows it: control characters as \xNN escapes, the
+// runs between them appended whole.
 void append_printable(std::string& line, std::string_view name) {
     static const char DIGITS[] = "0123456789ABCDEF";
-    for (char byte : name) {
-        unsigned char c = static_cast<unsigned char>(byte);
-        if (c < 0x20 || c == 0x7F) {
-            line += "\\x";
-            line += DIGITS[c >> 4];
-            line += DIGITS[c & 0xF];
-        } else {
-            line += byte;
-        }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x20 && c != 0x7F) continue;
+        line.append(name.data() + start, i - start);
+        const char escape[4] = {'\\', 'x', DIGITS[c >> 4], DIGITS[c & 0xF]};
+        line.append(escape, 4);
+        start = i + 1;
     }
+    line.append(name.data() + start, name.size() - start);
 }
 
 }  // namespace
@@ -240,7 +241,9 @@ void print_name(std::FILE* stream, std::string_view name) {
 // Pass 1 and pass 2 print one of these lines per module: built whole, it
 // goes out with one write.
 void print_processing(std::FILE* stream, const char* file, const char* member) {
-    std::string line = "processing \"";
+    std::string line;
+    line.reserve(120);
+    line = "processing \"";
     append_printable(line, file != nullptr ? file : "(null)");
     if (member != nullptr) {
         line += " ( ";

@@ -42,11 +42,17 @@ uint64_t name_hash(std::string_view name) {
         p += 8;
         n -= 8;
     }
-    // The last bytes one by one, in the order a little-endian load would
-    // place them: names are short, and a copy of a variable length would
-    // cost a call.
+    // The last n bytes: a name of 8 bytes or more has them at the end of the
+    // 8 bytes that end it, which one load takes (the shift keeps just them
+    // on a little-endian host; elsewhere the hash is only weaker); a shorter
+    // name is gathered byte by byte.
     uint64_t tail = 0;
-    for (std::size_t i = 0; i < n; ++i) tail |= uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
+    if (n != 0 && name.size() >= 8) {
+        std::memcpy(&tail, p + n - 8, 8);
+        tail >>= 8 * (8 - n);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) tail |= uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
+    }
     return mix(h ^ tail ^ (uint64_t(n) << 56));
 }
 
