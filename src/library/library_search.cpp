@@ -41,7 +41,7 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
             if (!ends_in_separator(dir)) joined += '\\';
             joined += stored;
             if (joined.size() <= PATH_LIMIT) {
-                if (const std::string* image = ctx.inputs.open(joined)) {
+                if (const std::string_view* image = ctx.inputs.open(joined)) {
                     name = ctx.str_save(joined);
                     note_opened_input(ctx, name);
                     found = 1;
@@ -50,7 +50,7 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
             }
         }
     }
-    const std::string* image = ctx.inputs.open(stored);
+    const std::string_view* image = ctx.inputs.open(stored);
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, stored);
     note_opened_input(ctx, stored);
     found = 1;

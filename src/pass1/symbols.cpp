@@ -61,7 +61,6 @@ void SymbolTable::reset(std::size_t capacity) {
     count_ = 0;
     undefined_count_ = 0;
     multiple_defined_ = false;
-    hashes_.clear();
     sorted_.clear();
     // A huge index once must not make every later reset expensive.
     if (slots_.size() > 8 * FIRST_SLOTS) {
@@ -74,14 +73,15 @@ void SymbolTable::reset(std::size_t capacity) {
 
 void SymbolTable::grow_slots() {
     std::size_t size = slots_.empty() ? FIRST_SLOTS : slots_.size() * 2;
-    // The old slots go first: the entries' hashes rebuild them.
-    std::vector<Slot>().swap(slots_);
-    slots_.assign(size, Slot{0, 0});
+    // Each slot keeps its entry's hash, so the old slots rebuild the new.
+    std::vector<Slot> old(size, Slot{0, 0});
+    old.swap(slots_);
     const std::size_t mask = size - 1;
-    for (std::size_t i = 0; i < count_; ++i) {
-        std::size_t at = std::size_t(hashes_[i]) & mask;
+    for (const Slot& slot : old) {
+        if (slot.index == 0) continue;
+        std::size_t at = std::size_t(slot.hash) & mask;
         while (slots_[at].index != 0) at = (at + 1) & mask;
-        slots_[at] = Slot{hashes_[i], uint32_t(i + 1)};
+        slots_[at] = slot;
     }
 }
 
@@ -112,7 +112,6 @@ SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
     std::size_t at = std::size_t(hash) & mask;
     while (slots_[at].index != 0) at = (at + 1) & mask;
     slots_[at] = Slot{uint32_t(hash), uint32_t(count_ + 1)};
-    hashes_.push_back(kept_hash(hash));
     SymbolEntry* added = new (&entry(count_)) SymbolEntry;
     ++count_;
     sorted_.clear();

@@ -68,10 +68,9 @@ public:
     std::size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
 
-    // Entry i (0 to size() - 1) in the order first entered, and its name's hash.
+    // Entry i (0 to size() - 1) in the order first entered.
     SymbolEntry& entry(std::size_t i) { return chunks_[i / CHUNK][i % CHUNK]; }
     const SymbolEntry& entry(std::size_t i) const { return chunks_[i / CHUNK][i % CHUNK]; }
-    uint64_t entry_hash(std::size_t i) const { return hashes_[i]; }
 
     // The table places names by the low 32 bits of their hash; that is all
     // it keeps of a hash.
@@ -98,7 +97,6 @@ private:
     // written whole when it is added.
     Pool blocks_;
     std::vector<SymbolEntry*> chunks_;
-    std::vector<uint32_t> hashes_;
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
     std::size_t capacity_;
