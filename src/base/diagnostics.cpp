@@ -212,26 +212,74 @@ void print_name(std::FILE* stream, const char* name) {
     print_name(stream, std::string_view(name != nullptr ? name : "(null)"));
 }
 
-void print_name(std::FILE* stream, std::string_view name) {
-    for (char byte : name) {
-        unsigned char c = static_cast<unsigned char>(byte);
-        if (c < 0x20 || c == 0x7F) {
-            std::fprintf(stream, "\\x%02X", unsigned(c));
+namespace {
+
+// A line of console text, built on the stack while it fits there (a line
+// names at most a file and a module) and on the heap beyond.
+class LineText {
+public:
+    void add(const char* text, std::size_t length) {
+        if (large_.empty() && used_ + length <= sizeof small_) {
+            std::memcpy(small_ + used_, text, length);
+            used_ += length;
+            return;
+        }
+        if (large_.empty()) large_.assign(small_, used_);
+        large_.append(text, length);
+    }
+    void add(std::string_view text) { add(text.data(), text.size()); }
+
+    void write_to(std::FILE* stream) const {
+        if (large_.empty()) {
+            std::fwrite(small_, 1, used_, stream);
         } else {
-            std::fputc(c, stream);
+            std::fwrite(large_.data(), 1, large_.size(), stream);
         }
     }
+
+private:
+    char small_[256];
+    std::size_t used_ = 0;
+    std::string large_;
+};
+
+// A name as the console shows it: control characters as \xNN escapes, the
+// runs between them added whole.
+void add_printable(LineText& line, std::string_view name) {
+    static const char DIGITS[] = "0123456789ABCDEF";
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x20 && c != 0x7F) continue;
+        line.add(name.data() + start, i - start);
+        const char escape[4] = {'\\', 'x', DIGITS[c >> 4], DIGITS[c & 0xF]};
+        line.add(escape, 4);
+        start = i + 1;
+    }
+    line.add(name.data() + start, name.size() - start);
 }
 
+}  // namespace
+
+void print_name(std::FILE* stream, std::string_view name) {
+    LineText line;
+    add_printable(line, name);
+    line.write_to(stream);
+}
+
+// Pass 1 and pass 2 print one of these lines per module: built whole, it
+// goes out with one write.
 void print_processing(std::FILE* stream, const char* file, const char* member) {
-    std::fputs("processing \"", stream);
-    print_name(stream, file);
+    LineText line;
+    line.add("processing \"");
+    add_printable(line, file != nullptr ? file : "(null)");
     if (member != nullptr) {
-        std::fputs(" ( ", stream);
-        print_name(stream, member);
-        std::fputs(" )", stream);
+        line.add(" ( ");
+        add_printable(line, member);
+        line.add(" )");
     }
-    std::fputs("\"\n", stream);
+    line.add("\"\n");
+    line.write_to(stream);
 }
 
 namespace {

@@ -31,7 +31,7 @@ public:
 
     // The image of the named file, read on first use; null when the file
     // cannot be opened. The image lives as long as the store.
-    const std::string* open(std::string_view linker_name);
+    const std::string_view* open(std::string_view linker_name);
 
     // The command file named by the linker, read as text; null when it
     // cannot be opened. On the host it is opened as it is, and may be a pipe;
@@ -43,9 +43,17 @@ public:
     std::size_t bytes_read() const { return bytes_read_; }
 
 private:
+    // An image's bytes: read from the host into a buffer of their own, or
+    // filled in by a supplied loader.
+    struct Image {
+        std::unique_ptr<char[]> host_bytes;
+        std::string loaded_bytes;
+        std::string_view bytes;
+    };
+
     InputLoader loader_;
     bool from_host_ = true;
-    std::unordered_map<std::string, std::unique_ptr<std::string>> images_;
+    std::unordered_map<std::string, std::unique_ptr<Image>> images_;
     std::size_t files_read_ = 0;
     std::size_t bytes_read_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/diagnostics.h"
+#include "platform/heap_reserve.h"
 
 namespace orv {
 
@@ -12,22 +13,27 @@ Pool::~Pool() {
 
 void* Pool::take_from_heap(std::size_t n) {
     void* block = std::malloc(n == 0 ? 1 : n);
-    if (block == nullptr) error_exit(ERR_OUT_OF_HEAP);
+    // The heap reserve goes back first, as when operator new fails, so
+    // that the error can still be reported.
+    if (block == nullptr) {
+        release_heap_reserve();
+        error_exit(ERR_OUT_OF_HEAP);
+    }
     blocks_.push_back(static_cast<char*>(block));
     return block;
 }
 
 void Pool::init() {
-    current_ = static_cast<char*>(take_from_heap(POOL_BLOCK));
+    current_ = static_cast<char*>(take_from_heap(block_));
     used_ = 0;
 }
 
 void* Pool::allocate(std::size_t n, std::size_t align) {
-    if (n > POOL_LIMIT) return take_from_heap(n);
+    if (n > limit_) return take_from_heap(n);
     if (current_ == nullptr) init();
     std::size_t start = (used_ + align - 1) / align * align;
-    if (start + n > POOL_LIMIT) {
-        current_ = static_cast<char*>(take_from_heap(POOL_BLOCK));
+    if (start + n > room_) {
+        current_ = static_cast<char*>(take_from_heap(block_));
         start = 0;
     }
     used_ = start + n;

@@ -8,16 +8,23 @@
 
 namespace orv {
 
-// A bump-pointer arena: small requests are carved from blocks of
-// POOL_BLOCK bytes, of which at most POOL_LIMIT are handed out; larger
-// requests get a heap block of their own. Nothing is freed before the pool
-// itself goes, with the link context that owns it.
+// A bump-pointer arena: requests up to a size limit are carved from large
+// heap blocks, back to back; larger requests get a heap block of their own.
+// Nothing is freed before the pool itself goes, with the table or link
+// context that owns it. Memory is handed out as the heap gives it, not
+// cleared.
 class Pool {
 public:
+    // A pool made without sizes takes blocks of POOL_BLOCK bytes, of which
+    // it hands out POOL_LIMIT, and gives larger requests their own block.
     static constexpr std::size_t POOL_BLOCK = 1002;
     static constexpr std::size_t POOL_LIMIT = 1000;
 
     Pool() = default;
+    // Blocks of `block` bytes, all handed out; requests above `limit` get a
+    // block of their own.
+    Pool(std::size_t block, std::size_t limit)
+        : block_(block), room_(block), limit_(limit < block ? limit : block) {}
     Pool(const Pool&) = delete;
     Pool& operator=(const Pool&) = delete;
     ~Pool();
@@ -36,15 +43,24 @@ public:
 private:
     void* take_from_heap(std::size_t n);
 
+    std::size_t block_ = POOL_BLOCK;  // bytes taken from the heap per block
+    std::size_t room_ = POOL_LIMIT;   // of them, bytes handed out
+    std::size_t limit_ = POOL_LIMIT;  // largest request carved from a block
     std::vector<char*> blocks_;
     char* current_ = nullptr;
     std::size_t used_ = 0;
 };
 
-// The two pools of a link: texts in one, records and arrays in the other.
+// The two arenas of a link: texts in one, records and arrays in the other.
+// A link enters some hundred thousand names and records, so both take the
+// heap's memory in blocks of 64 KiB; a request above 4 KiB gets a block of
+// its own rather than leave the rest of a block unused.
 struct Pools {
-    Pool str_pool;
-    Pool mem_pool;
+    static constexpr std::size_t ARENA_BLOCK = 64 * 1024;
+    static constexpr std::size_t ARENA_LIMIT = 4 * 1024;
+
+    Pool str_pool{ARENA_BLOCK, ARENA_LIMIT};
+    Pool mem_pool{ARENA_BLOCK, ARENA_LIMIT};
 };
 
 // A pooled copy of `text` with its terminator.

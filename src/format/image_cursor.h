@@ -17,6 +17,16 @@ public:
     ImageCursor() = default;
     explicit ImageCursor(std::string_view image) : data_(image.data()), size_(image.size()) {}
 
+    // A cursor over an image that lives until the link ends (an input
+    // image of the link): what is read through it may be kept as views
+    // into the image instead of copies.
+    static ImageCursor over_kept_image(std::string_view image) {
+        ImageCursor cursor(image);
+        cursor.kept_ = true;
+        return cursor;
+    }
+    bool image_kept() const { return kept_; }
+
     // The next byte (0 to 255), or END at the end of the image.
     int get() {
         if (pos_ < size_) return static_cast<unsigned char>(data_[pos_++]);
@@ -63,6 +73,23 @@ public:
         return true;
     }
 
+    // A zero-terminated name of at most `limit` characters, as a view into
+    // the image: its zero byte follows the view, so the view's data is a C
+    // string for as long as the image lives. False, with the position
+    // unchanged, for a longer name or one the image ends inside; `name`
+    // then reads it.
+    bool name_view(std::size_t limit, std::string_view& text) {
+        if (pos_ >= size_) return false;
+        const char* start = data_ + pos_;
+        const std::size_t rest = size_ - pos_;
+        const void* zero = std::memchr(start, 0, rest <= limit ? rest : limit + 1);
+        if (zero == nullptr) return false;
+        const std::size_t length = std::size_t(static_cast<const char*>(zero) - start);
+        text = std::string_view(start, length);
+        pos_ += length + 1;
+        return true;
+    }
+
     // A zero-terminated name: up to `limit` characters are copied into
     // `buffer` and terminated, the rest is passed over. `kept` is the number
     // copied; false when the image ends before the zero byte.
@@ -105,6 +132,7 @@ private:
     std::size_t size_ = 0;
     std::size_t pos_ = 0;
     bool ended_ = false;
+    bool kept_ = false;
 };
 
 }  // namespace orv

@@ -1,5 +1,4 @@
 #include <cstring>
-#include <new>
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
@@ -49,11 +48,10 @@ void red_l_pub(LinkContext& ctx, ImageCursor& file) {
     block.bit_bytes = red_number(file, 4);
     red_number(file, 4);
 
-    library.release_index();
-
     // A module without index entries is never needed; whatever follows is
     // passed over with the rest of its entry.
     uint64_t total = block.label_count + block.symbol_count + block.bit_count;
+    library.index.reset(std::size_t(total));
     if (total == 0) {
         reader.next_tag = file.get();
         return;
@@ -63,10 +61,8 @@ void red_l_pub(LinkContext& ctx, ImageCursor& file) {
     std::size_t names_size = std::size_t((block.label_bytes - INDEX_LABEL_FIXED * block.label_count) +
                                          (block.symbol_bytes - INDEX_SYMBOL_FIXED * block.symbol_count) +
                                          (block.bit_bytes - INDEX_BIT_FIXED * block.bit_count));
-    library.index_names.reset(new (std::nothrow) char[names_size]);
-    if (!library.index_names) error_exit(ERR_OUT_OF_HEAP);
     library.index_names_size = names_size;
-    library.index_root.reset(std::size_t(total));
+    library.index_names_used = 0;
     library.index_mode = 1;
 
     reader.next_tag = file.get();
@@ -92,15 +88,11 @@ void red_l_pub(LinkContext& ctx, ImageCursor& file) {
     }
 }
 
-const char* index_name_save(LinkContext& ctx, std::string_view name) {
+void index_name_check(LinkContext& ctx, std::size_t length) {
     LibraryState& library = ctx.library;
     std::size_t room = library.index_names_size - library.index_names_used;
-    if (name.size() >= room) internal_error("23");
-    char* copy = library.index_names.get() + library.index_names_used;
-    std::memcpy(copy, name.data(), name.size());
-    copy[name.size()] = '\0';
-    library.index_names_used += name.size() + 1;
-    return copy;
+    if (length >= room) internal_error("23");
+    library.index_names_used += length + 1;
 }
 
 // Looking each of the module's names up answers the same question as
@@ -109,23 +101,26 @@ const char* index_name_save(LinkContext& ctx, std::string_view name) {
 // The index names are hashed once, as they are read; the global lookups
 // reuse those hashes. Of several needed names the first in name order is
 // the one reported as the reason.
-const SymbolEntry* module_needed(const LinkContext& ctx) {
-    const SymbolTable& index = ctx.library.index_root;
+const SymbolEntry* module_needed(LinkContext& ctx) {
+    IndexTable& index = ctx.library.index;
     const SymbolEntry* first = nullptr;
     for (std::size_t i = 0; i < index.size(); ++i) {
-        const SymbolEntry* global = ctx.symbols.find_symbol(index.entry(i).name, index.entry_hash(i));
+        SymbolEntry* global = ctx.symbols.find_symbol(index[i].name(), index[i].hash);
+        index[i].global = global;
         if (global == nullptr || global->state != SYM_UNDEFINED) continue;
         if (first == nullptr || std::strcmp(global->name, first->name) < 0) first = global;
     }
     return first;
 }
 
+// The index holds each name once, so entering one of its names cannot add
+// another: every lookup module_needed made still holds.
 void enter_index(LinkContext& ctx) {
-    const SymbolTable& index = ctx.library.index_root;
+    const IndexTable& index = ctx.library.index;
     for (std::size_t i = 0; i < index.size(); ++i) {
-        SymbolEntry definition = index.entry(i);
+        SymbolEntry definition = index[i].definition;
         definition.member_name = ctx.reader.current_member;
-        ctx.symbols.enter_symbol(definition, index.entry_hash(i));
+        ctx.symbols.enter_found(index[i].global, definition, index[i].hash);
     }
 }
 

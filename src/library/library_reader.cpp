@@ -30,14 +30,14 @@ void skip_forward(LinkContext& ctx, ImageCursor& file, uint64_t distance) {
 // other multiple definition: the entry, with both definers, goes into the
 // global table.
 void enter_index_duplicates(LinkContext& ctx, std::string_view module_name) {
-    const SymbolTable& index = ctx.library.index_root;
+    const IndexTable& index = ctx.library.index;
+    const char* member_name = nullptr;
     for (std::size_t i = 0; i < index.size(); ++i) {
-        const SymbolEntry& entry = index.entry(i);
-        if (entry.state != SYM_MULTIPLE) continue;
-        SymbolEntry kept = entry;
-        kept.name = ctx.str_save(entry.name);
-        kept.member_name = ctx.str_save(module_name);
-        ctx.symbols.enter_symbol(kept);
+        if (index[i].definition.state != SYM_MULTIPLE) continue;
+        if (member_name == nullptr) member_name = ctx.str_save(module_name);
+        SymbolEntry kept = index[i].definition;
+        kept.member_name = member_name;
+        ctx.symbols.enter_symbol(kept, index[i].name(), index[i].hash);
     }
 }
 
@@ -53,14 +53,12 @@ void mark_loaded(LibraryState& library, int library_index, int module_no) {
 void remember_passed(LinkContext& ctx, const char* entry_key, long resume_offset, int next_tag) {
     if (ctx.options.opt_debug) return;
     LibraryState& library = ctx.library;
-    const SymbolTable& index = library.index_root;
+    const IndexTable& index = library.index;
     PassedIndex passed{library.passed_names.size(), index.size(), resume_offset, next_tag,
                        ctx.reader.max_label_unit};
     for (std::size_t i = 0; i < index.size(); ++i) {
-        library.passed_names.push_back(library.passed_text.size());
-        library.passed_text.append(index.entry(i).name);
-        library.passed_text.push_back('\0');
-        library.passed_hashes.push_back(SymbolTable::kept_hash(index.entry_hash(i)));
+        library.passed_names.push_back(index[i].name());
+        library.passed_hashes.push_back(index[i].hash);
     }
     library.passed[entry_key] = passed;
 }
@@ -74,8 +72,7 @@ bool pass_again(LinkContext& ctx, ImageCursor& file, const char* entry_key) {
     if (found == library.passed.end()) return false;
     const PassedIndex& passed = found->second;
     for (std::size_t i = passed.first_name; i < passed.first_name + passed.name_count; ++i) {
-        const char* name = library.passed_text.data() + library.passed_names[i];
-        const SymbolEntry* global = ctx.symbols.find_symbol(name, library.passed_hashes[i]);
+        const SymbolEntry* global = ctx.symbols.find_symbol(library.passed_names[i], library.passed_hashes[i]);
         if (global != nullptr && global->state == SYM_UNDEFINED) return false;
     }
     ctx.reader.max_label_unit = passed.max_label_unit;
@@ -97,9 +94,6 @@ void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const Sy
     const char* needed_by_member = needed.member_name;
 
     enter_index(ctx);
-    // The global entries now point into the index's names.
-    library.kept_names.push_back(std::move(library.index_names));
-    library.release_index();
 
     if (reader.next_tag == LIB_TAG_UNITS) red_r_unit(ctx, file, LIB_TAG_UNITS);
     if (reader.next_tag == LIB_TAG_EXTERNALS) red_r_ext(ctx, file);
@@ -151,9 +145,9 @@ uint32_t red_l_head(LinkContext& ctx, ImageCursor& file) {
 void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_l_tbl()\n");
     LibraryState& library = ctx.library;
-    char name[NAME_LIMIT + 1];
+    char buffer[NAME_LIMIT + 1];
     if (read_tag(file) != LIB_TAG_MODULE_NAME) internal_error("17");
-    int length = red_string(file, name);
+    const std::string_view name = red_name(file, buffer);
     if (read_tag(file) != LIB_TAG_SKIPS) internal_error("18");
     uint32_t skip_all = red_number(file, 4);
     uint32_t skip_rest = red_number(file, 4);
@@ -177,18 +171,17 @@ void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
 
     const SymbolEntry* needed = module_needed(ctx);
     if (needed == nullptr) {
-        const bool duplicates = library.index_root.multiple_defined();
-        if (duplicates) enter_index_duplicates(ctx, std::string_view(name, std::size_t(length)));
+        const bool duplicates = library.index.multiple_defined();
+        if (duplicates) enter_index_duplicates(ctx, name);
         const int next_tag = ctx.reader.next_tag;
         // The tag after the index records has been read already; skip_rest
         // counts from it, and a skip_rest of 0 points backwards.
         if (skip_rest == 0) error_exit(ERR_SEEK, ctx.reader.current_file);
         skip_forward(ctx, file, uint64_t(skip_rest) - 1);
         if (!duplicates) remember_passed(ctx, entry_key, file.tell(), next_tag);
-        library.release_index();
         return;
     }
-    take_module(ctx, file, ctx.str_save(std::string_view(name, std::size_t(length))), *needed);
+    take_module(ctx, file, lasting_name(ctx, file, name, buffer), *needed);
 }
 
 bool module_loaded(const LinkContext& ctx) {

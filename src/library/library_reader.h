@@ -1,13 +1,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "format/image_cursor.h"
+#include "library/index_table.h"
 #include "pass1/symbols.h"
 
 namespace orv {
@@ -54,10 +53,9 @@ struct LibraryState {
     // Entries passed over, keyed by the address in their library's image
     // of the byte after their skip fields.
     std::unordered_map<const char*, PassedIndex> passed;
-    // Their names back to back, each with its zero byte, and the names'
-    // offsets and hashes.
-    std::string passed_text;
-    std::vector<std::size_t> passed_names;
+    // Their names (in the images or the text pool: both last as long as
+    // the link) and the names' hashes.
+    std::vector<std::string_view> passed_names;
     std::vector<uint32_t> passed_hashes;
 
     // Position of the module entry being read within its library.
@@ -70,28 +68,18 @@ struct LibraryState {
     // While on, the definition readers put names into the index of the
     // library module being examined instead of the global table.
     int index_mode = 0;
-    SymbolTable index_root{0};
+    IndexTable index;
 
-    // The index's names, sized exactly from the index block. A module taken
-    // in hands its buffer to `kept_names`, because the global table then
-    // points into it; the buffer of a module passed over is released.
-    std::unique_ptr<char[]> index_names;
+    // The bytes the index block gives its names, and those its names have
+    // taken so far. The names themselves stay in the library's image.
     std::size_t index_names_size = 0;
     std::size_t index_names_used = 0;
-    std::vector<std::unique_ptr<char[]>> kept_names;
-
-    // Drops the index of the module just examined.
-    void release_index() {
-        index_root.reset(0);
-        index_names.reset();
-        index_names_size = 0;
-        index_names_used = 0;
-    }
 };
 
-// Keeps a definition's name in the index's name buffer while index_mode is
-// on; a name that does not fit is internal error point "23".
-const char* index_name_save(LinkContext& ctx, std::string_view name);
+// Counts a definition's name of `length` bytes against the index block's
+// name bytes while index_mode is on; a name that does not fit is internal
+// error point "23".
+void index_name_check(LinkContext& ctx, std::size_t length);
 
 // Reads one open library file (named by current_file, numbered by
 // library_index) and takes in every module that defines a still-undefined
@@ -107,10 +95,12 @@ void red_l_pub(LinkContext& ctx, ImageCursor& file);
 bool module_loaded(const LinkContext& ctx);
 
 // The first global entry, in name order, that is still undefined and that the
-// module's index defines; null when the module is not needed.
-const SymbolEntry* module_needed(const LinkContext& ctx);
+// module's index defines; null when the module is not needed. Keeps with
+// each index entry the global entry it found.
+const SymbolEntry* module_needed(LinkContext& ctx);
 
-// Moves the index's definitions into the global table.
+// Moves the index's definitions into the global table, right after
+// module_needed looked their names up.
 void enter_index(LinkContext& ctx);
 
 }  // namespace orv

@@ -41,20 +41,20 @@ ImageCursor open_library(LinkContext& ctx, const char*& name, int& found,
             if (!ends_in_separator(dir)) joined += '\\';
             joined += stored;
             if (joined.size() <= PATH_LIMIT) {
-                if (const std::string* image = ctx.inputs.open(joined)) {
+                if (const std::string_view* image = ctx.inputs.open(joined)) {
                     name = ctx.str_save(joined);
                     ctx.opened_inputs.note(name);
                     found = 1;
-                    return ImageCursor(*image);
+                    return ImageCursor::over_kept_image(*image);
                 }
             }
         }
     }
-    const std::string* image = ctx.inputs.open(stored);
+    const std::string_view* image = ctx.inputs.open(stored);
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, stored);
     ctx.opened_inputs.note(stored);
     found = 1;
-    return ImageCursor(*image);
+    return ImageCursor::over_kept_image(*image);
 }
 
 // Reads one library of the cycle. Returns true when pass 1 is complete:

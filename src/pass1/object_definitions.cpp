@@ -27,24 +27,19 @@ int32_t bit_number_of(uint32_t mask) {
     return bit;
 }
 
-// The name under which the global table keeps an entry: the table's own
-// copy when the name is known, so that a name mentioned by many modules is
-// pooled once.
-const char* global_name(LinkContext& ctx, std::string_view name, uint64_t hash) {
-    const SymbolEntry* known = ctx.symbols.find_symbol(name, hash);
-    return known != nullptr ? known->name : ctx.str_save(name);
-}
-
 // A definition goes to the global table, or, while a library module's index
-// is being read, to that index with its name in the index's name buffer.
-void enter_definition(LinkContext& ctx, SymbolEntry& entry, std::string_view name) {
+// is being read, to that index. Either keeps the name in the image when the
+// link keeps the image, else a pooled copy.
+void enter_definition(LinkContext& ctx, const ImageCursor& file, SymbolEntry& entry, std::string_view name,
+                      const char* buffer) {
     const uint64_t hash = name_hash(name);
     if (ctx.library.index_mode) {
-        entry.name = index_name_save(ctx, name);
-        ctx.library.index_root.enter_symbol(entry, hash);
+        index_name_check(ctx, name.size());
+        entry.name = lasting_name(ctx, file, name, buffer);
+        ctx.library.index.enter(entry, name.size(), hash);
     } else {
-        entry.name = global_name(ctx, name, hash);
-        ctx.symbols.enter_symbol(entry, hash);
+        entry.name = lasting_name(ctx, file, name, buffer);
+        ctx.symbols.enter_symbol(entry, name, hash);
     }
 }
 
@@ -57,21 +52,19 @@ SymbolEntry definition_of_kind(const LinkContext& ctx, SymKind kind) {
     return entry;
 }
 
-std::string_view view(const char* text, int length) { return std::string_view(text, std::size_t(length)); }
-
 }  // namespace
 
 void red_r_unit(LinkContext& ctx, ImageCursor& file, int tag) {
     reader_trace(ctx, "now red_r_unit()\n");
     ReaderState& reader = ctx.reader;
-    char name[NAME_LIMIT + 1];
+    char buffer[NAME_LIMIT + 1];
     // Every run of unit entries numbers its entries from 0; the module's
     // units are still numbered on from the units of earlier runs.
     for (uint32_t k = 0;; ++k) {
         if (red_number(file, 2) != k) internal_error("7");
-        int length = red_string(file, name);
+        const std::string_view name = red_name(file, buffer);
         char upper[2];
-        Unit* unit = ctx.sections.add_unit(ctx.pools, normalise_section_name(view(name, length), upper));
+        Unit* unit = ctx.sections.add_unit(ctx.pools, normalise_section_name(name, upper));
         unit->ram = uint8_t(red_number(file, 1));
         unit->abs = uint8_t(red_number(file, 1));
         uint32_t address = red_number(file, 3);
@@ -95,19 +88,19 @@ void red_r_pub(LinkContext& ctx, ImageCursor& file, int tag) {
     reader_trace(ctx, "now red_r_pub()\n");
     ReaderState& reader = ctx.reader;
     SymbolEntry entry = definition_of_kind(ctx, SYM_LABEL);
-    char name[NAME_LIMIT + 1];
+    char buffer[NAME_LIMIT + 1];
     for (;;) {
         uint32_t local_unit = red_number(file, 2);
         entry.unit_no = int32_t(uint32_t(reader.unit_base) + local_unit);
         for (;;) {
             uint32_t value = red_number(file, 3);
-            int length = red_string(file, name);
-            if (value == 0 && length == 0) break;
+            const std::string_view name = red_name(file, buffer);
+            if (value == 0 && name.empty()) break;
             entry.value = int32_t(value);
             // Remembered so that a label naming a unit its module does not
             // have is caught once the module's units are known.
             if (int32_t(local_unit) > reader.max_label_unit) reader.max_label_unit = int32_t(local_unit);
-            enter_definition(ctx, entry, view(name, length));
+            enter_definition(ctx, file, entry, name, buffer);
         }
         int next = file.get();
         if (next != tag) {
@@ -120,13 +113,13 @@ void red_r_pub(LinkContext& ctx, ImageCursor& file, int tag) {
 void red_r_sym(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_sym()\n");
     SymbolEntry entry = definition_of_kind(ctx, SYM_SYMBOL);
-    char name[NAME_LIMIT + 1];
+    char buffer[NAME_LIMIT + 1];
     for (;;) {
         uint32_t value = red_number(file, 4);
-        int length = red_string(file, name);
-        if (value == 0 && length == 0) break;
+        const std::string_view name = red_name(file, buffer);
+        if (value == 0 && name.empty()) break;
         entry.value = int32_t(value);
-        enter_definition(ctx, entry, view(name, length));
+        enter_definition(ctx, file, entry, name, buffer);
     }
     ctx.reader.next_tag = file.get();
 }
@@ -135,15 +128,15 @@ void red_r_bit(LinkContext& ctx, ImageCursor& file) {
     // The bit-symbol reader shares the label reader's trace line.
     reader_trace(ctx, "now red_r_pub()\n");
     SymbolEntry entry = definition_of_kind(ctx, SYM_BIT);
-    char name[NAME_LIMIT + 1];
+    char buffer[NAME_LIMIT + 1];
     for (;;) {
         uint32_t mask = red_number(file, 2);
         uint32_t address = red_number(file, 3);
-        int length = red_string(file, name);
-        if (address == 0 && mask == 0 && length == 0) break;
+        const std::string_view name = red_name(file, buffer);
+        if (address == 0 && mask == 0 && name.empty()) break;
         entry.bit_no = bit_number_of(mask);
         entry.value = int32_t(address);
-        enter_definition(ctx, entry, view(name, length));
+        enter_definition(ctx, file, entry, name, buffer);
     }
     ctx.reader.next_tag = file.get();
 }
@@ -154,14 +147,14 @@ void red_r_ext(LinkContext& ctx, ImageCursor& file) {
     entry.state = SYM_UNDEFINED;
     entry.file_name = ctx.reader.current_file;
     entry.member_name = ctx.reader.current_member;
-    char name[NAME_LIMIT + 1];
+    char buffer[NAME_LIMIT + 1];
     // References always go to the global table, also while a library
     // module's index is being built.
-    int length;
-    while ((length = red_string(file, name)) != 0) {
-        const uint64_t hash = name_hash(view(name, length));
-        entry.name = global_name(ctx, view(name, length), hash);
-        ctx.symbols.enter_symbol(entry, hash);
+    for (;;) {
+        const std::string_view name = red_name(file, buffer);
+        if (name.empty()) break;
+        entry.name = lasting_name(ctx, file, name, buffer);
+        ctx.symbols.enter_symbol(entry, name, name_hash(name));
         record_reference(ctx, entry.name);
     }
     ctx.reader.next_tag = file.get();

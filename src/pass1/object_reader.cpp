@@ -1,6 +1,5 @@
 #include "pass1/object_reader.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "base/diagnostics.h"
@@ -77,11 +76,11 @@ void request_lib(LinkContext& ctx, std::string_view name) {
 void red_r_fmt(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_fmt()\n");
     if (file.get() != TAG_FORMAT) internal_error("1.5");
-    char text[NAME_LIMIT + 1];
-    red_string(file, text);
+    char buffer[NAME_LIMIT + 1];
+    const std::string_view text = red_name(file, buffer);
     // Only the first five characters name the format; later ones are the
     // assembler's own.
-    if (std::strncmp(text, OBJECT_FORMAT.data(), OBJECT_FORMAT.size()) != 0) {
+    if (text.substr(0, OBJECT_FORMAT.size()) != OBJECT_FORMAT) {
         error_exit(ERR_FORMAT_MISMATCH, file_name_for_message(ctx));
     }
 }
@@ -89,13 +88,13 @@ void red_r_fmt(LinkContext& ctx, ImageCursor& file) {
 void red_r_ver(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_ver()\n");
     if (file.get() != TAG_VERSION) internal_error("2");
-    char text[NAME_LIMIT + 1];
-    int length = red_string(file, text);
+    char buffer[NAME_LIMIT + 1];
+    const std::string_view text = red_name(file, buffer);
     if (!ctx.options.opt_version_check) return;
     ReaderState& reader = ctx.reader;
     if (reader.first_version == nullptr) {
-        reader.first_version = ctx.str_save(std::string_view(text, std::size_t(length)));
-    } else if (std::string_view(reader.first_version) != std::string_view(text, std::size_t(length))) {
+        reader.first_version = ctx.str_save(text);
+    } else if (std::string_view(reader.first_version) != text) {
         error_exit(ERR_VERSION_DIFFERENT);
     }
 }
@@ -103,21 +102,20 @@ void red_r_ver(LinkContext& ctx, ImageCursor& file) {
 void red_r_fname(LinkContext& ctx, ImageCursor& file) {
     reader_trace(ctx, "now red_r_fname()\n");
     ReaderState& reader = ctx.reader;
-    char name[NAME_LIMIT + 1];
+    char buffer[NAME_LIMIT + 1];
 
     if (file.get() != TAG_FILE_NAMES) internal_error("3");
     if (file.get() != TAG_SOURCE) internal_error("4");
-    int length = red_string(file, name);
-    reader.source_name = ctx.str_save(std::string_view(name, std::size_t(length)));
+    reader.source_name = lasting_name(ctx, file, red_name(file, buffer), buffer);
 
     if (file.get() != TAG_REQUESTED_FILES) internal_error("5");
-    while ((length = red_string(file, name)) != 0) {
-        if (reader.collect_requests) request_file(ctx, std::string_view(name, std::size_t(length)));
+    for (std::string_view name; !(name = red_name(file, buffer)).empty();) {
+        if (reader.collect_requests) request_file(ctx, name);
     }
 
     if (file.get() != TAG_REQUESTED_LIBS) internal_error("6");
-    while ((length = red_string(file, name)) != 0) {
-        if (reader.collect_requests) request_lib(ctx, std::string_view(name, std::size_t(length)));
+    for (std::string_view name; !(name = red_name(file, buffer)).empty();) {
+        if (reader.collect_requests) request_lib(ctx, name);
     }
 }
 

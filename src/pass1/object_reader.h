@@ -70,6 +70,20 @@ inline uint32_t red_number(ImageCursor& file, int width) {
 // "10", while dropping the tail of an over-long name point "11".
 int red_string(ImageCursor& file, char (&buffer)[NAME_LIMIT + 1]);
 
+// A name read as red_string reads it, returned as a view that is always
+// followed by a zero byte: into the image when the whole name is there (no
+// copy), else into `buffer`, which then holds the kept part of an over-long
+// name.
+inline std::string_view red_name(ImageCursor& file, char (&buffer)[NAME_LIMIT + 1]) {
+    std::string_view text;
+    if (file.name_view(NAME_LIMIT, text)) [[likely]] return text;
+    return std::string_view(buffer, std::size_t(red_string(file, buffer)));
+}
+
+// A name that red_name read from `file`, kept for the rest of the link: the
+// image's own bytes when the link keeps the image, else a pooled copy.
+const char* lasting_name(LinkContext& ctx, const ImageCursor& file, std::string_view name, const char* buffer);
+
 // Reads the header and pass-1 records of one module; returns with the stop
 // tag consumed and left in next_tag.
 void red_r_module(LinkContext& ctx, ImageCursor& file);

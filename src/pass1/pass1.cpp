@@ -43,9 +43,9 @@ void pass1_init(LinkContext& ctx) {
 // Opens one relocatable file, reads its pass-1 part and records where its
 // units are and where pass 2 resumes reading it.
 void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, std::size_t i) {
-    const std::string* image = ctx.inputs.open(name);
+    const std::string_view* image = ctx.inputs.open(name);
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
-    ImageCursor file(*image);
+    ImageCursor file = ImageCursor::over_kept_image(*image);
     InputInUse reading(ctx, name, file);
     ctx.opened_inputs.note(name);
     ReaderState& reader = ctx.reader;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "base/diagnostics.h"
@@ -18,6 +19,16 @@ uint64_t mix(uint64_t h) {
     return h;
 }
 
+// A stored name against a name given by its bytes; a name holding a zero
+// byte equals no stored name.
+bool same_name(const char* stored, std::string_view name) {
+    for (char c : name) {
+        if (*stored != c || c == '\0') return false;
+        ++stored;
+    }
+    return *stored == '\0';
+}
+
 }  // namespace
 
 uint64_t name_hash(std::string_view name) {
@@ -31,8 +42,17 @@ uint64_t name_hash(std::string_view name) {
         p += 8;
         n -= 8;
     }
+    // The last n bytes: a name of 8 bytes or more has them at the end of the
+    // 8 bytes that end it, which one load takes (the shift keeps just them
+    // on a little-endian host; elsewhere the hash is only weaker); a shorter
+    // name is gathered byte by byte.
     uint64_t tail = 0;
-    if (n != 0) std::memcpy(&tail, p, n);
+    if (n != 0 && name.size() >= 8) {
+        std::memcpy(&tail, p + n - 8, 8);
+        tail >>= 8 * (8 - n);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) tail |= uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
+    }
     return mix(h ^ tail ^ (uint64_t(n) << 56));
 }
 
@@ -41,7 +61,6 @@ void SymbolTable::reset(std::size_t capacity) {
     count_ = 0;
     undefined_count_ = 0;
     multiple_defined_ = false;
-    hashes_.clear();
     sorted_.clear();
     // A huge index once must not make every later reset expensive.
     if (slots_.size() > 8 * FIRST_SLOTS) {
@@ -54,14 +73,15 @@ void SymbolTable::reset(std::size_t capacity) {
 
 void SymbolTable::grow_slots() {
     std::size_t size = slots_.empty() ? FIRST_SLOTS : slots_.size() * 2;
-    // The old slots go first: the entries' hashes rebuild them.
-    std::vector<Slot>().swap(slots_);
-    slots_.assign(size, Slot{0, 0});
+    // Each slot keeps its entry's hash, so the old slots rebuild the new.
+    std::vector<Slot> old(size, Slot{0, 0});
+    old.swap(slots_);
     const std::size_t mask = size - 1;
-    for (std::size_t i = 0; i < count_; ++i) {
-        std::size_t at = std::size_t(hashes_[i]) & mask;
+    for (const Slot& slot : old) {
+        if (slot.index == 0) continue;
+        std::size_t at = std::size_t(slot.hash) & mask;
         while (slots_[at].index != 0) at = (at + 1) & mask;
-        slots_[at] = Slot{hashes_[i], uint32_t(i + 1)};
+        slots_[at] = slot;
     }
 }
 
@@ -73,7 +93,7 @@ SymbolEntry* SymbolTable::find_symbol(std::string_view name, uint64_t hash) {
         if (slot.index == 0) return nullptr;
         if (slot.hash != uint32_t(hash)) continue;
         SymbolEntry& candidate = entry(slot.index - 1);
-        if (std::string_view(candidate.name) == name) return &candidate;
+        if (same_name(candidate.name, name)) return &candidate;
     }
 }
 
@@ -85,13 +105,14 @@ const SymbolEntry* SymbolTable::find_symbol(std::string_view name, uint64_t hash
 SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
     // At most half of the slots in use keeps probe runs short.
     if (2 * (count_ + 1) > slots_.size()) grow_slots();
-    if (count_ / CHUNK == chunks_.size()) chunks_.push_back(std::make_unique<SymbolEntry[]>(CHUNK));
+    if (count_ / CHUNK == chunks_.size()) {
+        chunks_.push_back(static_cast<SymbolEntry*>(blocks_.allocate(CHUNK * sizeof(SymbolEntry), alignof(SymbolEntry))));
+    }
     const std::size_t mask = slots_.size() - 1;
     std::size_t at = std::size_t(hash) & mask;
     while (slots_[at].index != 0) at = (at + 1) & mask;
     slots_[at] = Slot{uint32_t(hash), uint32_t(count_ + 1)};
-    hashes_.push_back(kept_hash(hash));
-    SymbolEntry* added = &entry(count_);
+    SymbolEntry* added = new (&entry(count_)) SymbolEntry;
     ++count_;
     sorted_.clear();
     return added;
@@ -100,7 +121,14 @@ SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
 void SymbolTable::enter_symbol(const SymbolEntry& incoming) { enter_symbol(incoming, name_hash(incoming.name)); }
 
 void SymbolTable::enter_symbol(const SymbolEntry& incoming, uint64_t hash) {
-    SymbolEntry* found = find_symbol(incoming.name, hash);
+    enter_symbol(incoming, incoming.name, hash);
+}
+
+void SymbolTable::enter_symbol(const SymbolEntry& incoming, std::string_view name, uint64_t hash) {
+    enter_found(find_symbol(name, hash), incoming, hash);
+}
+
+void SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& incoming, uint64_t hash) {
     if (found == nullptr) {
         if (count_ >= capacity_) internal_error("8");
         SymbolEntry entry;

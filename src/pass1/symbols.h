@@ -1,7 +1,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -48,6 +47,12 @@ public:
     // must outlive the table. `hash` is name_hash of the entry's name.
     void enter_symbol(const SymbolEntry& incoming);
     void enter_symbol(const SymbolEntry& incoming, uint64_t hash);
+    // The same with the entry's name also given as a view, which spares
+    // measuring it.
+    void enter_symbol(const SymbolEntry& incoming, std::string_view name, uint64_t hash);
+    // The same where a lookup of the name has just found `found` (null: not
+    // in the table), and no entry has been added for the name since.
+    void enter_found(SymbolEntry* found, const SymbolEntry& incoming, uint64_t hash);
 
     SymbolEntry* find_symbol(std::string_view name) { return find_symbol(name, name_hash(name)); }
     const SymbolEntry* find_symbol(std::string_view name) const { return find_symbol(name, name_hash(name)); }
@@ -63,10 +68,9 @@ public:
     std::size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
 
-    // Entry i (0 to size() - 1) in the order first entered, and its name's hash.
+    // Entry i (0 to size() - 1) in the order first entered.
     SymbolEntry& entry(std::size_t i) { return chunks_[i / CHUNK][i % CHUNK]; }
     const SymbolEntry& entry(std::size_t i) const { return chunks_[i / CHUNK][i % CHUNK]; }
-    uint64_t entry_hash(std::size_t i) const { return hashes_[i]; }
 
     // The table places names by the low 32 bits of their hash; that is all
     // it keeps of a hash.
@@ -89,9 +93,10 @@ private:
     void take_second_definer(SymbolEntry& entry, const SymbolEntry& incoming);
 
     // Entries live in fixed blocks, so pointers to them stay valid as the
-    // table grows.
-    std::vector<std::unique_ptr<SymbolEntry[]>> chunks_;
-    std::vector<uint32_t> hashes_;
+    // table grows. A block's memory is taken as it is: each entry is
+    // written whole when it is added.
+    Pool blocks_;
+    std::vector<SymbolEntry*> chunks_;
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
     std::size_t capacity_;

@@ -43,8 +43,10 @@ void report_type_mismatch(LinkContext& ctx, const char* name) {
     ++ctx.warnings_listed;
 }
 
-int32_t name_value(LinkContext& ctx, const char* name) {
-    const SymbolEntry* entry = ctx.symbols.find_symbol(name);
+// `name` is followed by its zero byte, so it is printed as it is.
+int32_t name_value(LinkContext& ctx, std::string_view name_read) {
+    const char* name = name_read.data();
+    const SymbolEntry* entry = ctx.symbols.find_symbol(name_read);
     if (entry == nullptr) internal_error("31");
     note_expression_name(ctx, *entry);
     bool is_bit = entry->kind == SYM_BIT;
@@ -144,9 +146,8 @@ int32_t red_term(LinkContext& ctx, ImageCursor& stream) {
         break;
     }
     case OPERAND_NAME: {
-        char name[NAME_LIMIT + 1];
-        red_string(stream, name);
-        value = name_value(ctx, name);
+        char buffer[NAME_LIMIT + 1];
+        value = name_value(ctx, red_name(stream, buffer));
         break;
     }
     case OPERAND_CONSTANT:

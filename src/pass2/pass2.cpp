@@ -17,9 +17,9 @@ namespace {
 
 // Pass 2 reads the images pass 1 read; nothing is opened again.
 ImageCursor open_input(LinkContext& ctx, const char* name) {
-    const std::string* image = ctx.inputs.open(name);
+    const std::string_view* image = ctx.inputs.open(name);
     if (image == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
-    return ImageCursor(*image);
+    return ImageCursor::over_kept_image(*image);
 }
 
 void seek_or_fail(ImageCursor& file, long offset, const char* name) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -95,7 +96,7 @@ std::FILE* open_host_file(std::string_view linker_name, const char* mode) {
 
 std::FILE* create_host_file(std::string_view linker_name) { return open_host_file(linker_name, "wb"); }
 
-bool read_host_file(std::string_view linker_name, std::string& bytes) {
+bool read_host_image(std::string_view linker_name, std::unique_ptr<char[]>& bytes, std::size_t& size) {
     const std::string path = host_path(linker_name);
     // Looked at before opening, so that no device is opened at all; then
     // again on the descriptor, in case the name changed in between. Opening
@@ -110,12 +111,18 @@ bool read_host_file(std::string_view linker_name, std::string& bytes) {
     }
     // One read of the size the file has now; a file that grows meanwhile is
     // read on to its end, so the image holds whatever a reader would have seen.
+    // The read fills the buffer, so it is not cleared before.
     std::size_t capacity = info.st_size > 0 ? std::size_t(info.st_size) + 1 : 4096;
-    bytes.resize(capacity);
+    std::unique_ptr<char[]> buffer(new char[capacity]);
     std::size_t filled = 0;
     for (;;) {
-        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
-        ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (filled == capacity) {
+            std::unique_ptr<char[]> larger(new char[2 * capacity]);
+            std::memcpy(larger.get(), buffer.get(), filled);
+            buffer = std::move(larger);
+            capacity *= 2;
+        }
+        ssize_t n = ::read(fd, buffer.get() + filled, capacity - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
@@ -125,7 +132,16 @@ bool read_host_file(std::string_view linker_name, std::string& bytes) {
         filled += std::size_t(n);
     }
     ::close(fd);
-    bytes.resize(filled);
+    bytes = std::move(buffer);
+    size = filled;
+    return true;
+}
+
+bool read_host_file(std::string_view linker_name, std::string& bytes) {
+    std::unique_ptr<char[]> image;
+    std::size_t size = 0;
+    if (!read_host_image(linker_name, image, size)) return false;
+    bytes.assign(image.get(), size);
     return true;
 }
 

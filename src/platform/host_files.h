@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,10 @@ using OutputCreator = std::function<std::FILE*(std::string_view linker_name)>;
 // pipe or a device is refused at once, so that a pipe with no writer cannot
 // hold the link up.
 bool read_host_file(std::string_view linker_name, std::string& bytes);
+
+// The same into a buffer taken from the heap as it is, without clearing it
+// first: `size` bytes at `bytes`. This is how the link reads its inputs.
+bool read_host_image(std::string_view linker_name, std::unique_ptr<char[]>& bytes, std::size_t& size);
 
 // True when the name leads to something other than a regular file (a
 // directory, a named pipe, a device), which an output must never replace or

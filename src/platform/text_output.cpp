@@ -26,7 +26,19 @@ std::unique_ptr<TextOutput> TextOutput::create_staged(const std::string& final_p
 }
 
 TextOutput::~TextOutput() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (file_ == nullptr) return;
+    flush_buffer();
+    std::fclose(file_);
+}
+
+bool TextOutput::flush_buffer() {
+    if (!buffer_.empty() && !failed_) {
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() || std::ferror(file_)) {
+            failed_ = true;
+        }
+    }
+    buffer_.clear();
+    return !failed_;
 }
 
 bool TextOutput::print(const char* format, ...) {
@@ -56,15 +68,16 @@ bool TextOutput::write(std::string_view text) {
     while (start < text.size()) {
         std::size_t line_end = text.find('\n', start);
         if (line_end == std::string_view::npos) {
-            std::size_t n = text.size() - start;
-            return std::fwrite(text.data() + start, 1, n, file_) == n && !std::ferror(file_);
+            buffer_.append(text.data() + start, text.size() - start);
+            break;
         }
-        std::size_t n = line_end - start;
-        if (std::fwrite(text.data() + start, 1, n, file_) != n) return false;
-        if (std::fwrite("\r\n", 1, 2, file_) != 2) return false;
+        buffer_.append(text.data() + start, line_end - start);
+        buffer_.append("\r\n", 2);
         start = line_end + 1;
+        if (buffer_.size() >= BUFFER_SIZE) flush_buffer();
     }
-    return !std::ferror(file_);
+    if (buffer_.size() >= BUFFER_SIZE) flush_buffer();
+    return !failed_;
 }
 
 bool TextOutput::put_char(char c) {
@@ -72,7 +85,7 @@ bool TextOutput::put_char(char c) {
 }
 
 bool TextOutput::close() {
-    bool ok = !std::ferror(file_);
+    bool ok = flush_buffer() && !std::ferror(file_);
     if (std::fclose(file_) != 0) ok = false;
     file_ = nullptr;
     return ok;

@@ -7,10 +7,15 @@
 namespace orv {
 
 // An output text file as the linker's listings expect one: every "\n" is
-// written as CR LF. Write results are collected; closing reports whether all
-// of the file reached the disk.
+// written as CR LF. The text is collected in one buffer and goes to the
+// file BUFFER_SIZE bytes at a time, so a writer may hand over a record or a
+// field at a time at no cost. A failed write is kept: every later write
+// answers false, and closing reports whether all of the file reached the
+// disk.
 class TextOutput {
 public:
+    static constexpr std::size_t BUFFER_SIZE = 64 * 1024;
+
     // Creates (or truncates) the file named by the linker; null on failure.
     static std::unique_ptr<TextOutput> create(std::string_view linker_name);
 
@@ -36,8 +41,14 @@ public:
     bool close();
 
 private:
-    explicit TextOutput(std::FILE* file) : file_(file) {}
+    explicit TextOutput(std::FILE* file) : file_(file) { buffer_.reserve(BUFFER_SIZE + 2); }
+
+    // Hands the buffered text to the file; false once a write has failed.
+    bool flush_buffer();
+
     std::FILE* file_;
+    std::string buffer_;
+    bool failed_ = false;
 };
 
 }  // namespace orv

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "base/pools.h"
@@ -29,6 +30,29 @@ TEST(Pool, CarvesUpToTheLimitFromABlockAndSendsLargerRequestsToTheHeap) {
     EXPECT_EQ(records.block_count(), 2u);
     EXPECT_EQ(records.used(), 600u);
     EXPECT_TRUE(second < first || second >= first + Pool::POOL_BLOCK);
+}
+
+// A link's arenas carve everything up to their limit from large blocks,
+// back to back, and give a larger request a block of its own without
+// leaving the current block.
+TEST(Pool, SizedPoolsFillLargeBlocksAndGiveLargerRequestsTheirOwn) {
+    Pool pool(4096, 512);
+    const char* first = str_save(pool, "a");
+    for (int i = 0; i < 3000; ++i) str_save(pool, "x");
+    // 6002 bytes: the first block's 4096 are all handed out.
+    EXPECT_EQ(pool.block_count(), 2u);
+    EXPECT_EQ(pool.used(), 6002u - 4096u);
+
+    std::string text513(513, 'b');
+    const char* large = str_save(pool, text513);
+    EXPECT_EQ(std::string(large), text513);
+    EXPECT_EQ(pool.block_count(), 3u);
+    EXPECT_EQ(pool.used(), 6002u - 4096u) << "the current block goes on where it was";
+
+    // Records keep their alignment inside a block.
+    auto* record = static_cast<char*>(mem_alloc(pool, 24));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(record) % alignof(std::max_align_t), 0u);
+    EXPECT_EQ(std::string(first), "a");
 }
 
 TEST(TextHelpers, CountWordsAndGetHex) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "format/image_cursor.h"
 
@@ -70,6 +71,29 @@ TEST(ImageCursor, NamesSeenInPlaceStopAtTheirZeroByteOrTheEnd) {
     ASSERT_TRUE(cursor.seek(40));
     EXPECT_FALSE(cursor.name(text));
     EXPECT_EQ(text, "");
+}
+
+// A name is handed out in place when it is whole and short enough; else
+// nothing moves and the copying read takes over.
+TEST(ImageCursor, NameViewsPointIntoTheImageOrLeaveThePositionAlone) {
+    const std::string image = "ab\0\0longer\0open"s;
+    ImageCursor cursor(image);
+    std::string_view text;
+    ASSERT_TRUE(cursor.name_view(4, text));
+    EXPECT_EQ(text, "ab");
+    EXPECT_EQ(text.data(), image.data()) << "no copy";
+    EXPECT_EQ(text.data()[text.size()], '\0');
+    ASSERT_TRUE(cursor.name_view(4, text));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(cursor.tell(), 4);
+    EXPECT_FALSE(cursor.name_view(5, text)) << "6 characters are over the limit of 5";
+    EXPECT_EQ(cursor.tell(), 4);
+    ASSERT_TRUE(cursor.name_view(6, text));
+    EXPECT_EQ(text, "longer");
+    EXPECT_FALSE(cursor.name_view(100, text)) << "the image ends before the zero byte";
+    EXPECT_EQ(cursor.tell(), 11);
+    ASSERT_TRUE(cursor.seek(40));
+    EXPECT_FALSE(cursor.name_view(4, text));
     EXPECT_EQ(cursor.tell(), 40);
 }
 

@@ -78,6 +78,38 @@ TEST(TextOutputFile, LinesEndInCarriageReturnAndLineFeed) {
     EXPECT_FALSE(full->close()) << "a full disk is reported at the latest on close";
 }
 
+// Records handed over a piece at a time reach the file whole and in order
+// across the buffer's refills, each line end as CR LF; a write that fails
+// is seen by the write that fills the buffer, and by every one after it.
+TEST(TextOutputFile, BufferedPiecesArriveInOrderAndAFailedWriteSticks) {
+    TempDir dir;
+    auto output = TextOutput::create((dir / "A.HEX").string());
+    ASSERT_NE(output, nullptr);
+    std::string expected;
+    for (int i = 0; expected.size() < 3 * TextOutput::BUFFER_SIZE; ++i) {
+        std::string piece = std::to_string(i) + (i % 3 == 0 ? "\n" : ":");
+        EXPECT_TRUE(output->write(piece));
+        expected += std::to_string(i) + (i % 3 == 0 ? "\r\n" : ":");
+    }
+    EXPECT_TRUE(output->close());
+    EXPECT_EQ(dir.read("A.HEX"), expected);
+
+    if (!std::filesystem::exists("/dev/full")) return;
+    auto full = TextOutput::create("/dev/full");
+    ASSERT_NE(full, nullptr);
+    const std::string line(99, 'f');
+    std::size_t given = 0;
+    bool ok = true;
+    while (ok && given < 2 * TextOutput::BUFFER_SIZE) {
+        ok = full->write(line + "\n");
+        given += line.size() + 2;
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_LE(given, TextOutput::BUFFER_SIZE + line.size() + 2);
+    EXPECT_FALSE(full->write("x"));
+    EXPECT_FALSE(full->close());
+}
+
 TEST(TextInputFile, CarriageReturnsAreSkippedAndControlZEndsTheInput) {
     TempDir dir;
     dir.write("cmd.txt", std::string("a\r\nb\r\x1A" "c"));
