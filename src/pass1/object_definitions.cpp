@@ -3,6 +3,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "format/record_walk.h"
+#include "library/library_reader.h"
 #include "pass1/cross_references.h"
 #include "pass1/object_reader.h"
 #include "pass1/reader_trace.h"

@@ -6,6 +6,7 @@
 #include "base/link_context.h"
 #include "format/record_tags.h"
 #include "format/record_walk.h"
+#include "pass1/object_reader.h"
 #include "pass2/hex_writer.h"
 #include "pass2/relocation.h"
 

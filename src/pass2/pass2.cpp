@@ -7,6 +7,7 @@
 #include "base/link_context.h"
 #include "format/record_tags.h"
 #include "pass1/input_faults.h"
+#include "pass1/object_reader.h"
 #include "pass2/contents.h"
 #include "pass2/hex_writer.h"
 #include "pass2/local_symbols.h"

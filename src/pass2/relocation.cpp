@@ -2,6 +2,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "pass1/object_reader.h"
 #include "pass2/hex_writer.h"
 #include "pass2/range_explain.h"
 

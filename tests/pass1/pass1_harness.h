@@ -13,6 +13,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "fixture/object_writer.h"
+#include "pass1/object_reader.h"
 #include "pass1/pass1.h"
 #include "support/captured_stream.h"
 #include "support/file_cursor.h"

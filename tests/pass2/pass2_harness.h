@@ -12,6 +12,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "fixture/object_writer.h"
+#include "pass1/object_reader.h"
 #include "pass2/contents.h"
 #include "pass2/hex_writer.h"
 #include "pass2/pass2.h"
