@@ -79,14 +79,15 @@ public:
     // unchanged, for a longer name or one the image ends inside; `name`
     // then reads it.
     bool name_view(std::size_t limit, std::string_view& text) {
-        if (pos_ >= size_) return false;
-        const char* start = data_ + pos_;
-        const std::size_t rest = size_ - pos_;
-        const void* zero = std::memchr(start, 0, rest <= limit ? rest : limit + 1);
-        if (zero == nullptr) return false;
-        const std::size_t length = std::size_t(static_cast<const char*>(zero) - start);
-        text = std::string_view(start, length);
-        pos_ += length + 1;
+        const std::size_t start = pos_;
+        const bool ended = ended_;
+        std::string_view seen;
+        if (!name(seen) || seen.size() > limit) {
+            pos_ = start;
+            ended_ = ended;
+            return false;
+        }
+        text = seen;
         return true;
     }
 
