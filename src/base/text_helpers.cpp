@@ -1,5 +1,7 @@
 #include "base/text_helpers.h"
 
+#include <cstdio>
+
 namespace orv {
 
 bool is_field_space(char c) {
@@ -44,6 +46,12 @@ uint32_t get_hex(char** cursor) {
 
 char to_upper_ascii(char c) {
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+std::string hex_text(uint64_t value, int digits) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return text;
 }
 
 }  // namespace orv

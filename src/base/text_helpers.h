@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace orv {
 
@@ -19,6 +20,9 @@ int count_words(const char* text);
 // does not move.
 uint32_t get_hex(const char** cursor);
 uint32_t get_hex(char** cursor);
+
+// `value` in upper-case hexadecimal, at least `digits` digits.
+std::string hex_text(uint64_t value, int digits);
 
 // Upper-cases a to z only.
 char to_upper_ascii(char c);

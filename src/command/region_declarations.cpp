@@ -1,6 +1,5 @@
 #include "command/region_declarations.h"
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,12 +58,6 @@ std::optional<Region> parse_declaration(std::string_view text) {
     return Region{std::string(text.substr(0, first)), *kind, *start, *end};
 }
 
-std::string hex_text(int64_t value) {
-    char buffer[20];
-    std::snprintf(buffer, sizeof buffer, "%04llX", static_cast<unsigned long long>(value));
-    return buffer;
-}
-
 }  // namespace
 
 void check_regions(LinkContext& ctx) {
@@ -74,7 +67,7 @@ void check_regions(LinkContext& ctx) {
         std::optional<Region> region = parse_declaration(declaration);
         if (!region) invalid_region(declaration, "write NAME:ROM:START-END or NAME:RAM:START-END in hexadecimal");
         if (region->start > region->end) invalid_region(declaration, "START is above END");
-        if (region->end > limit) invalid_region(declaration, "END is above " + hex_text(limit));
+        if (region->end > limit) invalid_region(declaration, "END is above " + hex_text(uint64_t(limit), 4));
         for (const Region& other : table.regions) {
             if (other.name == region->name) invalid_region(declaration, "the name " + other.name + " is declared twice");
             if (region->start <= other.end && other.start <= region->end) {

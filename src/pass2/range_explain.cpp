@@ -1,11 +1,11 @@
 #include "pass2/range_explain.h"
 
-#include <cstdio>
 #include <string>
 
 #include "base/diagnostics.h"
 #include "base/explain.h"
 #include "base/link_context.h"
+#include "base/text_helpers.h"
 #include "pass2/relocation.h"
 
 namespace orv {
@@ -16,10 +16,8 @@ constexpr int64_t SPECIAL_PAGE_FIRST = 0xFF00;
 
 // A value in hexadecimal, at least four digits, with a sign when negative.
 std::string hex_value(int64_t value) {
-    char text[24];
-    uint64_t magnitude = value < 0 ? uint64_t(0) - uint64_t(value) : uint64_t(value);
-    std::snprintf(text, sizeof text, "%s%04llX", value < 0 ? "-" : "", static_cast<unsigned long long>(magnitude));
-    return text;
+    const uint64_t magnitude = value < 0 ? uint64_t(0) - uint64_t(value) : uint64_t(value);
+    return (value < 0 ? "-" : "") + hex_text(magnitude, 4);
 }
 
 struct Range {

@@ -1,12 +1,12 @@
 #include "placement/placement.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "base/diagnostics.h"
 #include "base/explain.h"
 #include "base/link_context.h"
+#include "base/text_helpers.h"
 #include "command/output_names.h"
 #include "command/section_info.h"
 #include "placement/placement_steps.h"
@@ -15,12 +15,6 @@
 
 namespace orv {
 namespace {
-
-std::string hex_text(uint64_t value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
-    return text;
-}
 
 // Error 22: the section, where it ends and by how much it passes the limit.
 void explain_program_size(LinkContext& ctx, const char* section, int64_t start, int64_t end,
