@@ -58,21 +58,19 @@ private:
     void local_labels() {
         uint32_t unit = red_number(in_, 2);
         out_.print("\n# LOCAL LABEL %lX\n", plus(ctx_.reader.unit_base, unit));
-        count_ = 0;
-        for (;;) {
-            uint32_t value = red_number(in_, 3);
-            int length = red_string(in_, name_);
-            if (value == 0 && length == 0) break;
-            out_.print("%s %lX  ", name_, static_cast<unsigned long>(value));
-            entry_written();
-        }
+        named_values(3);
     }
 
     void local_symbols() {
         out_.print("\n# LOCAL SYMBOL %lX-%lX\n", unit_base(), last_unit());
+        named_values(4);
+    }
+
+    // Entries of a value of `width` bytes and a name, up to {0, ""}.
+    void named_values(int width) {
         count_ = 0;
         for (;;) {
-            uint32_t value = red_number(in_, 4);
+            uint32_t value = red_number(in_, width);
             int length = red_string(in_, name_);
             if (value == 0 && length == 0) break;
             out_.print("%s %lX  ", name_, static_cast<unsigned long>(value));
