@@ -41,6 +41,11 @@ void enter_index_duplicates(LinkContext& ctx, std::string_view module_name) {
     }
 }
 
+LibraryWalk& walk_of(LibraryState& library, int library_index) {
+    if (library.walks.size() <= std::size_t(library_index)) library.walks.resize(std::size_t(library_index) + 1);
+    return library.walks[std::size_t(library_index)];
+}
+
 void mark_loaded(LibraryState& library, int library_index, int module_no) {
     if (library.loaded.size() <= std::size_t(library_index)) library.loaded.resize(std::size_t(library_index) + 1);
     std::vector<uint8_t>& row = library.loaded[std::size_t(library_index)];
@@ -120,6 +125,24 @@ void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const Sy
     mark_loaded(library, ctx.pass1.library_index, library.module_no);
 }
 
+// A later cycle's walk: the library's bytes are those the first walk read
+// whole, so every entry it took in would only be skipped again. The reader
+// is left where the whole walk would leave it.
+void visit_open_entries(LinkContext& ctx, ImageCursor& file, LibraryWalk& walk) {
+    LibraryState& library = ctx.library;
+    std::vector<LibraryWalk::Entry> still_open;
+    for (const LibraryWalk::Entry& entry : walk.open_entries) {
+        library.module_no = int(entry.module_no);
+        ctx.reader.unit_base = ctx.sections.unit_count;
+        file.seek(entry.offset);
+        red_l_tbl(ctx, file);
+        if (!module_loaded(ctx)) still_open.push_back(entry);
+    }
+    walk.open_entries = std::move(still_open);
+    if (walk.module_count != 0) library.module_no = int(walk.module_count - 1);
+    ctx.reader.unit_base = ctx.sections.unit_count;
+}
+
 }  // namespace
 
 uint32_t red_l_head(LinkContext& ctx, ImageCursor& file) {
@@ -182,6 +205,11 @@ void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
         return;
     }
     take_module(ctx, file, lasting_name(ctx, file, name, buffer), *needed);
+    // Later cycles pass over this entry with skip_all, counted from its end.
+    const long skips_end = entry_key - file.data();
+    if (uint64_t(skips_end) + skip_all != uint64_t(file.tell())) {
+        walk_of(library, ctx.pass1.library_index).skips_land_on_entries = false;
+    }
 }
 
 bool module_loaded(const LinkContext& ctx) {
@@ -196,14 +224,28 @@ void read_library(LinkContext& ctx, ImageCursor& file) {
     LibraryState& library = ctx.library;
     // The library's size bounds every skip and every index block read from it.
     library.file_size = long(file.size());
+    // With -DEBUG every cycle walks every entry, so that each prints its
+    // trace lines.
+    LibraryWalk& known = walk_of(library, ctx.pass1.library_index);
+    if (known.known && known.skips_land_on_entries && !ctx.options.opt_debug) {
+        visit_open_entries(ctx, file, known);
+        return;
+    }
     uint32_t module_count = red_l_head(ctx, file);
+    std::vector<LibraryWalk::Entry> open_entries;
     // A count larger than the entries present ends at the first missing
     // entry's tag; every entry moves the reader forward.
     for (uint32_t module_no = 0; module_no < module_count; ++module_no) {
         library.module_no = int(module_no);
         ctx.reader.unit_base = ctx.sections.unit_count;
+        const long offset = file.tell();
         red_l_tbl(ctx, file);
+        if (!module_loaded(ctx)) open_entries.push_back(LibraryWalk::Entry{module_no, offset});
     }
+    LibraryWalk& walk = walk_of(library, ctx.pass1.library_index);
+    walk.known = true;
+    walk.module_count = module_count;
+    walk.open_entries = std::move(open_entries);
 }
 
 }  // namespace orv

@@ -38,6 +38,21 @@ struct PassedIndex {
     int32_t max_label_unit;
 };
 
+// What the first complete walk of a library learnt: its module count and
+// where each entry not yet taken in starts. A later cycle would pass over
+// every entry taken in with its skip field; while each of those skips lands
+// where its entry ends, the cycle visits the open entries alone instead.
+struct LibraryWalk {
+    struct Entry {
+        uint32_t module_no;
+        long offset;  // the entry's first tag
+    };
+    bool known = false;
+    bool skips_land_on_entries = true;
+    uint32_t module_count = 0;
+    std::vector<Entry> open_entries;
+};
+
 struct LibraryState {
     std::vector<LibModule> lib_modules;  // in the order taken in
 
@@ -45,6 +60,8 @@ struct LibraryState {
     // lib_modules: a module is taken in at most once, and later cycles pass
     // over it with one skip. The rows grow only as far as entries were read.
     std::vector<std::vector<uint8_t>> loaded;
+    // By library_index, once a cycle has walked the library whole.
+    std::vector<LibraryWalk> walks;
 
     // Entries passed over, keyed by the address in their library's image
     // of the byte after their skip fields.

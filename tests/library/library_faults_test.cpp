@@ -179,6 +179,15 @@ TEST(LibraryFaults, SkipsThatLeaveTheFileAreSeekErrors) {
              lib.modules[0].skip_all = 0x10000;
              lib.modules.insert(lib.modules.begin(), library_module("A", {.labels = {"a"}}));
          }), SEEK_ERROR, 3},
+        // Cycle 1 takes X, cycle 2 takes B (needed by X, needing a), cycle
+        // 3 takes A, then skips B.
+        {"skip_all of a module taken by a later cycle", library_bytes([](LibraryWriter& lib) {
+             lib.modules[0] = library_module("X", {.labels = {"x"}, .externals = {"b"}});
+             LibraryModule b = library_module("B", {.labels = {"b"}, .externals = {"a"}});
+             b.skip_all = 0x10000;
+             lib.modules.insert(lib.modules.begin(), b);
+             lib.modules.insert(lib.modules.begin(), library_module("A", {.labels = {"a"}}));
+         }), SEEK_ERROR, 3},
     });
 }
 
