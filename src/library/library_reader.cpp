@@ -101,7 +101,9 @@ void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const Sy
     enter_index(ctx);
 
     if (reader.next_tag == LIB_TAG_UNITS) red_r_unit(ctx, file, LIB_TAG_UNITS);
+    const std::size_t first_external = ctx.pass1.externals.size();
     if (reader.next_tag == LIB_TAG_EXTERNALS) red_r_ext(ctx, file);
+    const ExternalRange externals = externals_since(ctx, first_external);
     if (reader.next_tag != LIB_TAG_TRAILER) internal_error("20");
 
     uint32_t image_offset = red_number(file, 4);
@@ -121,7 +123,7 @@ void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const Sy
                                             int32_t(image_offset), int32_t(reloc_offset),
                                             int32_t(code_offset), reader.unit_base,
                                             ctx.sections.unit_count - 1, needed_name, needed_by_file,
-                                            needed_by_member});
+                                            needed_by_member, externals});
     mark_loaded(library, ctx.pass1.library_index, library.module_no);
 }
 

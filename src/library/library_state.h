@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "library/index_table.h"
+#include "pass1/pass1_state.h"
 
 namespace orv {
 
@@ -25,6 +26,7 @@ struct LibModule {
     const char* needed_name = nullptr;
     const char* needed_by_file = nullptr;
     const char* needed_by_member = nullptr;
+    ExternalRange externals = {};
 };
 
 // The index of a library module entry that a search cycle passed over: its

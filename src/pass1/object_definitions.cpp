@@ -155,10 +155,17 @@ void red_r_ext(LinkContext& ctx, ImageCursor& file) {
         const std::string_view name = red_name(file, buffer);
         if (name.empty()) break;
         entry.name = lasting_name(ctx, file, name, buffer);
-        ctx.symbols.enter_symbol(entry, name, name_hash(name));
+        const uint64_t hash = name_hash(name);
+        SymbolEntry* global = ctx.symbols.enter_symbol(entry, name, hash);
+        ctx.pass1.externals.push_back(
+            ExternalName{entry.name, uint32_t(name.size()), SymbolTable::kept_hash(hash), global});
         record_reference(ctx, entry.name);
     }
     ctx.reader.next_tag = file.get();
+}
+
+ExternalRange externals_since(const LinkContext& ctx, std::size_t first) {
+    return ExternalRange{uint32_t(first), uint32_t(ctx.pass1.externals.size() - first)};
 }
 
 void check_label_units(LinkContext& ctx) {

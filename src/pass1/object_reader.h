@@ -4,6 +4,7 @@
 
 #include "base/diagnostics.h"
 #include "format/image_cursor.h"
+#include "pass1/pass1_state.h"
 
 namespace orv {
 
@@ -58,6 +59,9 @@ void red_r_pub(LinkContext& ctx, ImageCursor& file, int tag);
 void red_r_sym(LinkContext& ctx, ImageCursor& file);
 void red_r_bit(LinkContext& ctx, ImageCursor& file);
 void red_r_ext(LinkContext& ctx, ImageCursor& file);
+
+// The external names red_r_ext has kept since the list held `first`.
+ExternalRange externals_since(const LinkContext& ctx, std::size_t first);
 
 // Rejects a module whose public labels name a unit the module does not
 // have (internal error point "7.1"): called once the module's units have

@@ -120,17 +120,19 @@ SymbolEntry* SymbolTable::add_entry(uint64_t hash) {
     return added;
 }
 
-void SymbolTable::enter_symbol(const SymbolEntry& incoming) { enter_symbol(incoming, name_hash(incoming.name)); }
-
-void SymbolTable::enter_symbol(const SymbolEntry& incoming, uint64_t hash) {
-    enter_symbol(incoming, incoming.name, hash);
+SymbolEntry* SymbolTable::enter_symbol(const SymbolEntry& incoming) {
+    return enter_symbol(incoming, name_hash(incoming.name));
 }
 
-void SymbolTable::enter_symbol(const SymbolEntry& incoming, std::string_view name, uint64_t hash) {
-    enter_found(find_symbol(name, hash), incoming, hash);
+SymbolEntry* SymbolTable::enter_symbol(const SymbolEntry& incoming, uint64_t hash) {
+    return enter_symbol(incoming, incoming.name, hash);
 }
 
-void SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& incoming, uint64_t hash) {
+SymbolEntry* SymbolTable::enter_symbol(const SymbolEntry& incoming, std::string_view name, uint64_t hash) {
+    return enter_found(find_symbol(name, hash), incoming, hash);
+}
+
+SymbolEntry* SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& incoming, uint64_t hash) {
     if (found == nullptr) {
         if (count_ >= capacity_) internal_error("8");
         SymbolEntry entry;
@@ -147,8 +149,9 @@ void SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& incoming, u
         } else {
             ++undefined_count_;
         }
-        *add_entry(hash) = entry;
-        return;
+        SymbolEntry* added = add_entry(hash);
+        *added = entry;
+        return added;
     }
 
     SymbolEntry& entry = *found;
@@ -181,6 +184,7 @@ void SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& incoming, u
     default:
         internal_error("8.1");
     }
+    return found;
 }
 
 void SymbolTable::take_second_definer(SymbolEntry& entry, const SymbolEntry& incoming) {

@@ -45,14 +45,15 @@ public:
     // the first definition wins, a second definition makes the name multiply
     // defined, and references never change a defined name. The entry's name
     // must outlive the table. `hash` is name_hash of the entry's name.
-    void enter_symbol(const SymbolEntry& incoming);
-    void enter_symbol(const SymbolEntry& incoming, uint64_t hash);
+    // Returns the table's entry for the name, which lasts as long as the table.
+    SymbolEntry* enter_symbol(const SymbolEntry& incoming);
+    SymbolEntry* enter_symbol(const SymbolEntry& incoming, uint64_t hash);
     // The same with the entry's name also given as a view, which spares
     // measuring it.
-    void enter_symbol(const SymbolEntry& incoming, std::string_view name, uint64_t hash);
+    SymbolEntry* enter_symbol(const SymbolEntry& incoming, std::string_view name, uint64_t hash);
     // The same where a lookup of the name has just found `found` (null: not
     // in the table), and no entry has been added for the name since.
-    void enter_found(SymbolEntry* found, const SymbolEntry& incoming, uint64_t hash);
+    SymbolEntry* enter_found(SymbolEntry* found, const SymbolEntry& incoming, uint64_t hash);
 
     SymbolEntry* find_symbol(std::string_view name) { return find_symbol(name, name_hash(name)); }
     const SymbolEntry* find_symbol(std::string_view name) const { return find_symbol(name, name_hash(name)); }

@@ -44,10 +44,33 @@ void report_type_mismatch(LinkContext& ctx, const char* name) {
     ++ctx.warnings_listed;
 }
 
+// Up to this many, a module's external names are searched side by side; a
+// module with more is rare, and the global table serves it.
+constexpr uint32_t SCANNED_EXTERNALS = 32;
+
+// The global entry of a name. A name the module lists among its external
+// references was entered by pass 1, which kept the entry with the name:
+// comparing a few hashes that lie together spares a probe of the whole
+// table, which costs several cache misses in a large link.
+const SymbolEntry* find_name(const LinkContext& ctx, std::string_view name) {
+    const uint64_t hash = name_hash(name);
+    const Pass2State& state = ctx.pass2;
+    if (state.external_count <= SCANNED_EXTERNALS) {
+        const uint32_t kept = SymbolTable::kept_hash(hash);
+        for (uint32_t i = 0; i < state.external_count; ++i) {
+            const ExternalName& external = state.externals[i];
+            if (external.hash == kept && std::string_view(external.name, external.length) == name) {
+                return external.entry;
+            }
+        }
+    }
+    return ctx.symbols.find_symbol(name, hash);
+}
+
 // `name` is followed by its zero byte, so it is printed as it is.
 int32_t name_value(LinkContext& ctx, std::string_view name_read) {
     const char* name = name_read.data();
-    const SymbolEntry* entry = ctx.symbols.find_symbol(name_read);
+    const SymbolEntry* entry = find_name(ctx, name_read);
     if (entry == nullptr) internal_error("31");
     note_expression_name(ctx, *entry);
     bool is_bit = entry->kind == SYM_BIT;

@@ -16,6 +16,14 @@
 namespace orv {
 namespace {
 
+// The names the module's expressions use are looked for among its own
+// external names first.
+void use_module_externals(LinkContext& ctx, ExternalRange range) {
+    const std::vector<ExternalName>& all = ctx.pass1.externals;
+    ctx.pass2.externals = range.count != 0 ? all.data() + range.first : nullptr;
+    ctx.pass2.external_count = range.count;
+}
+
 // Pass 2 reads the images pass 1 read; nothing is opened again.
 ImageCursor open_input(LinkContext& ctx, const char* name) {
     const std::string_view* image = ctx.inputs.open(name);
@@ -30,8 +38,10 @@ void seek_or_fail(ImageCursor& file, long offset, const char* name) {
 // A relocatable or requested file: both handles start where pass 1 stopped.
 // The contents handle is carried past the relocation records, which the
 // other handle then reads side by side with the contents.
-void pass2_object_file(LinkContext& ctx, const char* name, long resume_offset, int32_t first_unit,
-                       int32_t last_unit) {
+void pass2_object_file(LinkContext& ctx, const char* name, const ModuleTable& table, std::size_t i) {
+    const long resume_offset = table.resume_offset[i];
+    const int32_t first_unit = table.first_unit[i];
+    const int32_t last_unit = table.last_unit[i];
     ImageCursor code_stream = open_input(ctx, name);
     InputInUse reading(ctx, name, code_stream);
     seek_or_fail(code_stream, resume_offset, name);
@@ -46,6 +56,7 @@ void pass2_object_file(LinkContext& ctx, const char* name, long resume_offset, i
 
     ctx.reader.unit_base = first_unit;
     ctx.pass2.last_unit = last_unit;
+    use_module_externals(ctx, table.externals[i]);
     if (starts_with_relocation(reloc_stream)) {
         process_contents(ctx, code_stream, &reloc_stream);
     } else {
@@ -97,7 +108,7 @@ void pass2_rel_files(LinkContext& ctx) {
     const ModuleTable& table = ctx.pass1.rel;
     const std::vector<const char*>& names = ctx.command.rel_file_names;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        pass2_object_file(ctx, names[i], table.resume_offset[i], table.first_unit[i], table.last_unit[i]);
+        pass2_object_file(ctx, names[i], table, i);
     }
 }
 
@@ -105,7 +116,7 @@ void pass2_requested_files(LinkContext& ctx) {
     const ModuleTable& table = ctx.pass1.req;
     std::size_t i = 0;
     for (const RequestedFile* node = ctx.reader.requested_files; node != nullptr; node = node->next, ++i) {
-        pass2_object_file(ctx, node->name, table.resume_offset[i], table.first_unit[i], table.last_unit[i]);
+        pass2_object_file(ctx, node->name, table, i);
     }
 }
 
@@ -142,6 +153,7 @@ void pass2_module(LinkContext& ctx, const LibModule& module, ImageCursor& code_s
     seek_or_fail(code_stream, long(module.code_offset) + 1, library);
     ctx.reader.unit_base = module.first_unit;
     ctx.pass2.last_unit = module.last_unit;
+    use_module_externals(ctx, module.externals);
     if (module.reloc_offset != 0) {
         seek_or_fail(reloc_stream, long(module.reloc_offset) + 1, library);
         process_contents(ctx, code_stream, &reloc_stream);

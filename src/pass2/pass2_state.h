@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "pass1/pass1_state.h"
+
 namespace orv {
 
 // The relocation entry being applied, and the relocation reader's state.
@@ -18,6 +20,9 @@ struct Pass2State {
     // Global number of the last unit of the module being processed: unit
     // numbers in its records must lie from unit_base to here.
     int32_t last_unit = -1;
+    // The external names of the module being processed.
+    const ExternalName* externals = nullptr;
+    uint32_t external_count = 0;
 };
 
 }  // namespace orv

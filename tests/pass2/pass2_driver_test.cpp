@@ -47,6 +47,7 @@ struct Driver {
         table.first_unit.push_back(first_unit);
         table.last_unit.push_back(last_unit);
         table.resume_offset.push_back(m.resume);
+        table.externals.push_back(ExternalRange{});
     }
 
     // A library file holding the images one after another behind a few

@@ -88,6 +88,44 @@ TEST(Pass2EndToEnd, ObjectsRequestedFilesAndLibraryModulesMakeOneRelocatedImage)
 
 // Every range error is listed with its field, a name of the wrong kind is
 // listed without failing anything, and the image is still completed.
+// A module's names resolve alike whether it lists a few external names or
+// many: USE.ROV references the first and last of DEFS.ROV's 40 labels and
+// its own label; MAIN.ROV references two labels of DEFS.ROV.
+TEST(Pass2EndToEnd, NamesResolveAlikeInModulesWithFewAndManyExternalNames) {
+    TempDir dir;
+    std::vector<orvfixture::LabelSpec> labels;
+    std::vector<std::string> names;
+    for (uint16_t i = 0; i < 40; ++i) {
+        names.push_back("x" + std::to_string(i));
+        labels.push_back({i, names.back()});
+    }
+    ObjectWriter defs, use, few;
+    defs.header("defs.src").units({{"P", 0, 0, 0, 40}}).labels(0, labels).contents(0, {{0, Bytes(40, 0xEA)}});
+    use.header("use.src")
+        .units({{"P", 0, 0, 0, 6}})
+        .labels(0, {{4, "own"}})
+        .externals(names)
+        .relocation(0, {{0, REL_ADDRESS, 2, e(name_term("x39"))},
+                        {2, REL_ADDRESS, 2, e(name_term("x0"))},
+                        {4, REL_ADDRESS, 2, e(name_term("own"))}})
+        .contents(0, {{0, Bytes(6, 0)}});
+    few.header("few.src")
+        .units({{"P", 0, 0, 0, 4}})
+        .externals({"x6", "x7"})
+        .relocation(0, {{0, REL_ADDRESS, 2, e(name_term("x7"))}, {2, REL_ADDRESS, 2, e(name_term("x6"))}})
+        .contents(0, {{0, Bytes(4, 0)}});
+    dir.write("DEFS.ROV", defs.end().bytes());
+    dir.write("USE.ROV", use.end().bytes());
+    dir.write("MAIN.ROV", few.end().bytes());
+    RunResult run = run_orvlink(dir.path(), {"MAIN USE DEFS,,P=1000,-."});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    const Bytes image = read_back(dir);
+    ASSERT_EQ(image.size(), 50u);
+    // MAIN at 1000, USE at 1004, DEFS at 100A; fields are little-endian.
+    EXPECT_EQ(Bytes(image.begin(), image.begin() + 10),
+              (Bytes{0x11, 0x10, 0x10, 0x10, 0x31, 0x10, 0x0A, 0x10, 0x08, 0x10}));
+}
+
 TEST(Pass2EndToEnd, RangeErrorsAreAllListedAndTheRunEndsWithStatusOne) {
     TempDir dir;
     ObjectWriter module;
