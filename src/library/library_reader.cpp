@@ -101,9 +101,9 @@ void take_module(LinkContext& ctx, ImageCursor& file, const char* name, const Sy
     enter_index(ctx);
 
     if (reader.next_tag == LIB_TAG_UNITS) red_r_unit(ctx, file, LIB_TAG_UNITS);
-    const std::size_t first_external = ctx.pass1.externals.size();
+    begin_module_externals(ctx);
     if (reader.next_tag == LIB_TAG_EXTERNALS) red_r_ext(ctx, file);
-    const ExternalRange externals = externals_since(ctx, first_external);
+    const ExternalRange externals = keep_module_externals(ctx);
     if (reader.next_tag != LIB_TAG_TRAILER) internal_error("20");
 
     uint32_t image_offset = red_number(file, 4);

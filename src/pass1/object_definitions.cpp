@@ -1,3 +1,4 @@
+#include <cstring>
 #include <string_view>
 
 #include "base/diagnostics.h"
@@ -157,15 +158,26 @@ void red_r_ext(LinkContext& ctx, ImageCursor& file) {
         entry.name = lasting_name(ctx, file, name, buffer);
         const uint64_t hash = name_hash(name);
         SymbolEntry* global = ctx.symbols.enter_symbol(entry, name, hash);
-        ctx.pass1.externals.push_back(
+        ctx.pass1.module_externals.push_back(
             ExternalName{entry.name, uint32_t(name.size()), SymbolTable::kept_hash(hash), global});
         record_reference(ctx, entry.name);
     }
     ctx.reader.next_tag = file.get();
 }
 
-ExternalRange externals_since(const LinkContext& ctx, std::size_t first) {
-    return ExternalRange{uint32_t(first), uint32_t(ctx.pass1.externals.size() - first)};
+void begin_module_externals(LinkContext& ctx) { ctx.pass1.module_externals.clear(); }
+
+ExternalRange keep_module_externals(LinkContext& ctx) {
+    std::vector<ExternalName>& names = ctx.pass1.module_externals;
+    ExternalRange kept;
+    if (!names.empty()) {
+        const std::size_t bytes = names.size() * sizeof(ExternalName);
+        void* place = ctx.pools.mem_pool.allocate(bytes, alignof(ExternalName));
+        kept.names = static_cast<const ExternalName*>(std::memcpy(place, names.data(), bytes));
+        kept.count = uint32_t(names.size());
+    }
+    names.clear();
+    return kept;
 }
 
 void check_label_units(LinkContext& ctx) {

@@ -60,8 +60,10 @@ void red_r_sym(LinkContext& ctx, ImageCursor& file);
 void red_r_bit(LinkContext& ctx, ImageCursor& file);
 void red_r_ext(LinkContext& ctx, ImageCursor& file);
 
-// The external names red_r_ext has kept since the list held `first`.
-ExternalRange externals_since(const LinkContext& ctx, std::size_t first);
+// The external names red_r_ext has read since the module began, moved to
+// the record pool for pass 2.
+void begin_module_externals(LinkContext& ctx);
+ExternalRange keep_module_externals(LinkContext& ctx);
 
 // Rejects a module whose public labels name a unit the module does not
 // have (internal error point "7.1"): called once the module's units have

@@ -53,10 +53,10 @@ void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, st
     reader.current_file = name;
     reader.unit_base = ctx.sections.unit_count;
     print_processing(ctx.console.out, name);
-    const std::size_t first_external = ctx.pass1.externals.size();
+    begin_module_externals(ctx);
     red_r_module(ctx, file);
     ++ctx.stats.modules_read;
-    table.externals[i] = externals_since(ctx, first_external);
+    table.externals[i] = keep_module_externals(ctx);
     table.first_unit[i] = reader.unit_base;
     table.last_unit[i] = ctx.sections.unit_count - 1;
     // The stop tag has been read: pass 2 starts again with it.

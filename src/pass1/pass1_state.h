@@ -17,9 +17,9 @@ struct ExternalName {
     SymbolEntry* entry;
 };
 
-// A module's external names: externals[first] onwards.
+// A module's external names, kept in the record pool.
 struct ExternalRange {
-    uint32_t first = 0;
+    const ExternalName* names = nullptr;
     uint32_t count = 0;
 };
 
@@ -38,8 +38,8 @@ struct Pass1State {
     ModuleTable req;  // files that modules requested
     int library_index = 0;  // library being read: command line first, then requested
     int member_added = 0;   // a library module was taken in during this cycle
-    // Every module's external names, module after module as read.
-    std::vector<ExternalName> externals;
+    // The external names of the module being read, until it is kept.
+    std::vector<ExternalName> module_externals;
 };
 
 }  // namespace orv

@@ -54,11 +54,11 @@ constexpr uint32_t SCANNED_EXTERNALS = 32;
 // table, which costs several cache misses in a large link.
 const SymbolEntry* find_name(const LinkContext& ctx, std::string_view name) {
     const uint64_t hash = name_hash(name);
-    const Pass2State& state = ctx.pass2;
-    if (state.external_count <= SCANNED_EXTERNALS) {
+    const ExternalRange& externals = ctx.pass2.externals;
+    if (externals.count <= SCANNED_EXTERNALS) {
         const uint32_t kept = SymbolTable::kept_hash(hash);
-        for (uint32_t i = 0; i < state.external_count; ++i) {
-            const ExternalName& external = state.externals[i];
+        for (uint32_t i = 0; i < externals.count; ++i) {
+            const ExternalName& external = externals.names[i];
             if (external.hash == kept && std::string_view(external.name, external.length) == name) {
                 return external.entry;
             }

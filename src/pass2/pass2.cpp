@@ -18,11 +18,7 @@ namespace {
 
 // The names the module's expressions use are looked for among its own
 // external names first.
-void use_module_externals(LinkContext& ctx, ExternalRange range) {
-    const std::vector<ExternalName>& all = ctx.pass1.externals;
-    ctx.pass2.externals = range.count != 0 ? all.data() + range.first : nullptr;
-    ctx.pass2.external_count = range.count;
-}
+void use_module_externals(LinkContext& ctx, ExternalRange range) { ctx.pass2.externals = range; }
 
 // Pass 2 reads the images pass 1 read; nothing is opened again.
 ImageCursor open_input(LinkContext& ctx, const char* name) {

@@ -21,8 +21,7 @@ struct Pass2State {
     // numbers in its records must lie from unit_base to here.
     int32_t last_unit = -1;
     // The external names of the module being processed.
-    const ExternalName* externals = nullptr;
-    uint32_t external_count = 0;
+    ExternalRange externals;
 };
 
 }  // namespace orv
