@@ -55,10 +55,9 @@ void IndexTable::enter(const SymbolEntry& definition, std::size_t length, uint64
             continue;
         }
         // The first definition stays; a second makes the name multiply
-        // defined, naming this library as its second definer.
+        // defined, with this library as its second definer.
         if (known.definition.state == SYM_DEFINED) {
             known.definition.state = SYM_MULTIPLE;
-            known.definition.other_file = definition.file_name;
             multiple_defined_ = true;
         }
         return;

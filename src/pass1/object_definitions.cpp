@@ -136,7 +136,7 @@ void red_r_bit(LinkContext& ctx, ImageCursor& file) {
         uint32_t address = red_number(file, 3);
         const std::string_view name = red_name(file, buffer);
         if (address == 0 && mask == 0 && name.empty()) break;
-        entry.bit_no = bit_number_of(mask);
+        entry.bit_no = uint8_t(bit_number_of(mask));
         entry.value = int32_t(address);
         enter_definition(ctx, file, entry, name, buffer);
     }

@@ -21,8 +21,9 @@ void explain_unresolved(LinkContext& ctx, const SymbolEntry& entry) {
 // Error 10: both definers in one file, because it is given twice or because
 // a library module's index holds the name twice.
 void explain_multiple_definition(LinkContext& ctx, const SymbolEntry& entry) {
-    if (!explaining(ctx) || entry.other_file == nullptr) return;
-    if (std::strcmp(entry.file_name, entry.other_file) != 0) return;
+    const char* other_file = ctx.symbols.second_definer(entry);
+    if (!explaining(ctx) || other_file == nullptr) return;
+    if (std::strcmp(entry.file_name, other_file) != 0) return;
     if (times_listed(ctx, entry.file_name) > 1) {
         print_detail(ctx.console, std::string(entry.file_name) +
                                       " is given twice in the relocatable files: each copy defines it");
@@ -43,7 +44,8 @@ void report_symbol_errors(LinkContext& ctx) {
             report_listed(ctx.console, ERR_UNRESOLVED, entry->name, entry->file_name);
             explain_unresolved(ctx, *entry);
         } else if (entry->state == SYM_MULTIPLE) {
-            report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry->name, entry->file_name, entry->other_file);
+            report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry->name, entry->file_name,
+                          ctx.symbols.second_definer(*entry));
             explain_multiple_definition(ctx, *entry);
         }
     }

@@ -61,6 +61,7 @@ void SymbolTable::reset(std::size_t capacity) {
     count_ = 0;
     undefined_count_ = 0;
     multiple_defined_ = false;
+    second_definers_.clear();
     sorted_.clear();
     // A huge index once must not make every later reset expensive.
     if (slots_.size() > 8 * FIRST_SLOTS) {
@@ -145,12 +146,12 @@ SymbolEntry* SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& inc
             entry.value = incoming.value;
             entry.kind = incoming.kind;
             if (incoming.kind == SYM_BIT) entry.bit_no = incoming.bit_no;
-            take_second_definer(entry, incoming);
         } else {
             ++undefined_count_;
         }
         SymbolEntry* added = add_entry(hash);
         *added = entry;
+        if (incoming.state == SYM_MULTIPLE) set_second_definer(*added, incoming.file_name);
         return added;
     }
 
@@ -162,8 +163,7 @@ SymbolEntry* SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& inc
     case SYM_DEFINED:
         if (definition) {
             entry.state = SYM_MULTIPLE;
-            entry.other_file = incoming.file_name;
-            multiple_defined_ = true;
+            set_second_definer(entry, incoming.file_name);
         }
         break;
     case SYM_UNDEFINED:
@@ -175,7 +175,7 @@ SymbolEntry* SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& inc
             entry.state = incoming.state;
             entry.kind = incoming.kind;
             if (incoming.kind == SYM_BIT) entry.bit_no = incoming.bit_no;
-            take_second_definer(entry, incoming);
+            if (incoming.state == SYM_MULTIPLE) set_second_definer(entry, incoming.file_name);
             --undefined_count_;
         }
         break;
@@ -187,10 +187,14 @@ SymbolEntry* SymbolTable::enter_found(SymbolEntry* found, const SymbolEntry& inc
     return found;
 }
 
-void SymbolTable::take_second_definer(SymbolEntry& entry, const SymbolEntry& incoming) {
-    if (incoming.state != SYM_MULTIPLE) return;
-    entry.other_file = incoming.other_file;
+void SymbolTable::set_second_definer(const SymbolEntry& entry, const char* file_name) {
+    second_definers_[&entry] = file_name;
     multiple_defined_ = true;
+}
+
+const char* SymbolTable::second_definer(const SymbolEntry& entry) const {
+    auto found = second_definers_.find(&entry);
+    return found != second_definers_.end() ? found->second : nullptr;
 }
 
 const std::vector<SymbolEntry*>& SymbolTable::in_name_order() const {

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/pools.h"
@@ -11,14 +12,15 @@ namespace orv {
 enum SymState : uint8_t { SYM_DEFINED = 0, SYM_UNDEFINED = 1, SYM_MULTIPLE = 2 };
 enum SymKind : uint8_t { SYM_LABEL = 0, SYM_SYMBOL = 1, SYM_BIT = 2 };
 
+// 40 bytes: a large link holds a hundred thousand of these, and a lookup
+// that finds its name reads one.
 struct SymbolEntry {
     const char* name = nullptr;
     const char* file_name = nullptr;   // definer, or first referrer while undefined
     const char* member_name = nullptr; // library module within file_name, or null
-    const char* other_file = nullptr;  // second definer of a multiply defined name
     int32_t unit_no = 0;               // labels: global unit number
-    int32_t bit_no = 0;                // bit symbols: 0 to 7
     int32_t value = 0;
+    uint8_t bit_no = 0;                // bit symbols: 0 to 7
     uint8_t state = SYM_DEFINED;
     uint8_t kind = SYM_LABEL;
 };
@@ -43,7 +45,9 @@ public:
 
     // Enters one prepared entry, merging it with an entry of the same name:
     // the first definition wins, a second definition makes the name multiply
-    // defined, and references never change a defined name. The entry's name
+    // defined, and references never change a defined name. An incoming entry
+    // that is multiply defined already (a library module's index that holds
+    // the name twice) has its own file as its second definer. The entry's name
     // must outlive the table. `hash` is name_hash of the entry's name.
     // Returns the table's entry for the name, which lasts as long as the table.
     SymbolEntry* enter_symbol(const SymbolEntry& incoming);
@@ -65,6 +69,9 @@ public:
 
     // Set the first time a name is defined twice.
     bool multiple_defined() const { return multiple_defined_; }
+
+    // The second definer of a multiply defined entry, or null.
+    const char* second_definer(const SymbolEntry& entry) const;
 
     std::size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
@@ -90,8 +97,7 @@ private:
 
     SymbolEntry* add_entry(uint64_t hash);
     void grow_slots();
-    // An incoming multiply defined entry makes this one multiply defined too.
-    void take_second_definer(SymbolEntry& entry, const SymbolEntry& incoming);
+    void set_second_definer(const SymbolEntry& entry, const char* file_name);
 
     // Entries live in fixed blocks, so pointers to them stay valid as the
     // table grows. A block's memory is taken as it is: each entry is
@@ -103,6 +109,9 @@ private:
     std::size_t capacity_;
     std::size_t undefined_count_ = 0;
     bool multiple_defined_ = false;
+    // Few names are defined twice: their second definers are kept here
+    // rather than in every entry.
+    std::unordered_map<const SymbolEntry*, const char*> second_definers_;
     mutable std::vector<SymbolEntry*> sorted_;
 };
 

@@ -147,7 +147,8 @@ inline std::vector<std::string> symbols_of(const SymbolTable& table) {
         const std::string name = e.name;
         char line[64];
         std::snprintf(line, sizeof line, " %d %d %X %d %d ", e.state, e.kind, unsigned(e.value), e.unit_no, e.bit_no);
-        lines.push_back(name + line + e.file_name + " " + (e.other_file != nullptr ? e.other_file : "-"));
+        const char* other_file = table.second_definer(e);
+        lines.push_back(name + line + e.file_name + " " + (other_file != nullptr ? other_file : "-"));
     }
     return lines;
 }

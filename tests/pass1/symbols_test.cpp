@@ -18,7 +18,7 @@ SymbolEntry entry(const char* name, const char* file, uint8_t state, uint8_t kin
     e.kind = kind;
     e.value = value;
     e.unit_no = unit;
-    e.bit_no = bit;
+    e.bit_no = uint8_t(bit);
     return e;
 }
 

@@ -81,7 +81,7 @@ public:
         entry.name = ctx.str_save(text);
         entry.file_name = "TEST.ROV";
         entry.value = value;
-        entry.bit_no = bit_no < 0 ? 0 : bit_no;
+        entry.bit_no = uint8_t(bit_no < 0 ? 0 : bit_no);
         entry.kind = bit_no < 0 ? SYM_LABEL : SYM_BIT;
         ctx.symbols.enter_symbol(entry);
     }

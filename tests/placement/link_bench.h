@@ -63,7 +63,7 @@ public:
         entry.kind = kind;
         entry.value = value;
         entry.unit_no = unit_no;
-        entry.bit_no = bit_no;
+        entry.bit_no = uint8_t(bit_no);
         ctx.symbols.enter_symbol(entry);
         return *ctx.symbols.find_symbol(name);
     }
