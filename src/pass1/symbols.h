@@ -12,8 +12,8 @@ namespace orv {
 enum SymState : uint8_t { SYM_DEFINED = 0, SYM_UNDEFINED = 1, SYM_MULTIPLE = 2 };
 enum SymKind : uint8_t { SYM_LABEL = 0, SYM_SYMBOL = 1, SYM_BIT = 2 };
 
-// 40 bytes: a large link holds a hundred thousand of these, and a lookup
-// that finds its name reads one.
+// Kept small (40 bytes on a 64-bit host): a large link holds a hundred
+// thousand of these, and a lookup that finds its name reads one.
 struct SymbolEntry {
     const char* name = nullptr;
     const char* file_name = nullptr;   // definer, or first referrer while undefined
