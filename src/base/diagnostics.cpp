@@ -52,6 +52,11 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "SECTION %s will not fit in region %s: overflowed by %d bytes\n",
     "SECTION %s ADDRESS=%04lX lies outside every %s region\n",
     "Write error on %s\n",
+    "Invalid image option %s\n",
+    "Checksum %s lies inside its own range\n",
+    "Checksum %s lies over the contents of SECTION %s in %s\n",
+    "Checksum %s reaches above the address limit\n",
+    "Checksums %s overlap\n",
 };
 
 // The columns a name takes once print_name has escaped it.
@@ -150,6 +155,10 @@ int exit_status_of(int number) {
     case ERR_REGION_DECLARATION:
     case ERR_DEPENDENCY_FILE:
     case ERR_OUTPUT_EXCLUDES:
+    case ERR_IMAGE_OPTION:
+    case ERR_CHECKSUM_IN_RANGE:
+    case ERR_CHECKSUM_LIMIT:
+    case ERR_CHECKSUM_OVERLAP:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:

@@ -49,9 +49,15 @@ enum ErrorNo : int {
     ERR_REGION_OVERFLOW = 34,
     ERR_OUTSIDE_REGIONS = 35,
     ERR_CONSOLE_WRITE = 36,
+    // Findings of the image options.
+    ERR_IMAGE_OPTION = 37,
+    ERR_CHECKSUM_IN_RANGE = 38,
+    ERR_CHECKSUM_ON_CONTENTS = 39,
+    ERR_CHECKSUM_LIMIT = 40,
+    ERR_CHECKSUM_OVERLAP = 41,
 };
 
-constexpr int ERROR_COUNT = 37;
+constexpr int ERROR_COUNT = 42;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);

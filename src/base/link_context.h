@@ -6,6 +6,7 @@
 #include "base/opened_inputs.h"
 #include "base/pools.h"
 #include "command/command_state.h"
+#include "command/image_request.h"
 #include "command/options.h"
 #include "command/region.h"
 #include "library/library_state.h"
@@ -44,6 +45,7 @@ struct LinkContext {
     ExplainState explain;               // --explain
     CrossReferences cross_references;   // --cref
     RegionTable regions;
+    ImageRequest image;  // --fill, --binary, --srec, --checksum
     FindingLog findings;  // the listed findings, for the link report
     LinkStats stats;
     OpenedInputs opened_inputs;  // for the dependency file

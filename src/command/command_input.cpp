@@ -5,6 +5,7 @@
 #include "command/banner.h"
 #include "command/command_sources.h"
 #include "command/file_lists.h"
+#include "command/image_options.h"
 #include "command/long_options.h"
 #include "command/output_names.h"
 #include "command/parameters.h"
@@ -77,6 +78,7 @@ void get_command(LinkContext& ctx, const std::vector<std::string>& program_args)
     set_lib_files(ctx, fields[FIELD_LIBRARIES].c_str());
     set_section_info(ctx, fields[FIELD_SECTION_INFO].c_str());
     check_regions(ctx);
+    check_image_options(ctx);
     set_output_names(ctx);
 }
 

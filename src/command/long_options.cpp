@@ -40,6 +40,14 @@ const LongOption LONG_OPTIONS[] = {
      [](LinkContext& ctx, std::string_view file) { ctx.options.dependency_file = ctx.str_save(file); }},
     {"output", Value::REQUIRED,
      [](LinkContext& ctx, std::string_view file) { ctx.options.output_file = ctx.str_save(file); }},
+    {"fill", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.fill_option = ctx.str_save(value); }},
+    {"binary", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.binary_option = ctx.str_save(value); }},
+    {"srec", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view file) { ctx.options.srec_option = ctx.str_save(file); }},
+    {"checksum", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view value) { ctx.options.checksum_options.emplace_back(value); }},
 };
 
 const LongOption* find_long_option(std::string_view name) {

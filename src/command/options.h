@@ -38,6 +38,11 @@ struct Options {
     const char* dependency_file = nullptr;  // --dependency-file=FILE: a make rule
     const char* output_file = nullptr;      // --output=FILE: the HEX file's exact name
     const char* out_option = nullptr;  // the first -O or -F token, which --output excludes
+    // The image options, as typed; a later --fill, --binary or --srec replaces an earlier one.
+    const char* fill_option = nullptr;    // --fill=BYTE[@START-END]
+    const char* binary_option = nullptr;  // --binary=FILE[@START-END]
+    const char* srec_option = nullptr;    // --srec=FILE
+    std::vector<std::string> checksum_options;  // --checksum=MODEL@START-END:PLACE[:be], repeatable
 };
 
 }  // namespace orv

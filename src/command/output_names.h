@@ -18,7 +18,8 @@ struct OutputFileName {
 
 // The output files of this run: the HEX file, then the map file (-M) and the
 // symbol file (-S) when wanted. With --output the HEX file's name is taken as
-// typed and the others stand beside it.
+// typed and the others stand beside it. Then the binary image (--binary) and
+// the S-record file (--srec), under their names as typed.
 std::vector<OutputFileName> output_file_names(const LinkContext& ctx);
 
 // The map or symbol file beside the HEX file --output names: `extension`

@@ -10,6 +10,7 @@
 #include "library/why_extract.h"
 #include "output/dependency_file.h"
 #include "output/finish.h"
+#include "output/flash_image.h"
 #include "pass1/input_faults.h"
 #include "pass1/pass1.h"
 #include "pass2/pass2.h"
@@ -34,8 +35,9 @@ void link_phases(LinkContext& ctx, const std::vector<std::string>& args) {
     { PhaseTimer timer(stats, Phase::PLACEMENT); allocate_sections(ctx); }
     // Pass 2: contents relocated and streamed into the HEX file.
     { PhaseTimer timer(stats, Phase::PASS2); pass2(ctx); }
-    // Finish: totals, map and symbol files, exit status of the findings.
-    { PhaseTimer timer(stats, Phase::FINISH); finish(ctx); }
+    // Finish: with an image option, the fill and the checksums into the image;
+    // then totals, map and symbol files, image files, exit status of the findings.
+    { PhaseTimer timer(stats, Phase::FINISH); complete_flash_image(ctx); finish(ctx); }
 }
 
 // Runs `run` with every fatal error reported here. Every allocation of a

@@ -4,7 +4,10 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "output/checksum_listing.h"
 #include "output/cross_reference.h"
+#include "output/flash_image.h"
+#include "output/image_files.h"
 #include "output/map_file.h"
 #include "output/symbol_file.h"
 #include "report/finish_reports.h"
@@ -51,6 +54,7 @@ void finish(LinkContext& ctx) {
     if (ctx.options.cref && !ctx.options.opt_map) write_cross_reference(ctx, nullptr);
 
     TextOutput& hex = *ctx.output.hex_file;
+    write_image_records(ctx);
     hex.print(":00000001FF\n");
     hex.print("%c", END_OF_FILE);
     close_output(ctx.output.hex_file);
@@ -61,6 +65,7 @@ void finish(LinkContext& ctx) {
         if (ctx.options.cref) write_cross_reference(ctx, &map);
         map.print("\nTOTAL ROM SIZE %ld (%lXH) BYTES\n", rom_total, static_cast<unsigned long>(rom_total));
         map.print("TOTAL RAM SIZE %ld (%lXH) BYTES\n", ram_total, static_cast<unsigned long>(ram_total));
+        list_checksums(ctx, map);
         map.print("%c", END_OF_FILE);
         close_output(ctx.output.map_file);
     }
@@ -70,6 +75,9 @@ void finish(LinkContext& ctx) {
         ctx.output.sym_file->print("%c", END_OF_FILE);
         close_output(ctx.output.sym_file);
     }
+
+    write_binary_image(ctx);
+    write_srec_file(ctx);
 
     // With --fatal-warnings the messages that leave the status alone fail
     // the run too, once the output files are complete.

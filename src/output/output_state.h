@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "output/flash_image_state.h"
 #include "platform/host_files.h"
 #include "platform/text_output.h"
 
@@ -48,7 +49,11 @@ struct OutputState {
     std::unique_ptr<TextOutput> hex_file;
     std::unique_ptr<TextOutput> map_file;  // with -M or -MS
     std::unique_ptr<TextOutput> sym_file;  // with -S
+    std::unique_ptr<TextOutput> binary_file;  // with --binary
+    std::unique_ptr<TextOutput> srec_file;    // with --srec
     HexWriterState hex;
+    std::unique_ptr<FlashImage> image;  // with an image option
+    ImageResults image_results;
     SymbolFileState sym;
 };
 

@@ -1,5 +1,6 @@
 #include "pass2/hex_writer.h"
 
+#include <memory>
 #include <string_view>
 
 #include "base/diagnostics.h"
@@ -33,6 +34,8 @@ void hex_init(LinkContext& ctx) {
     hex.record_pos = DATA_POS;
     hex.record_count = 0;
     hex.record_sum = 0;
+    // 64 KiB, or 128 KiB with -BANK: the address limit plus one.
+    if (ctx.image.wanted()) ctx.output.image = std::make_unique<FlashImage>(uint32_t(ctx.options.max_address) + 1u);
 }
 
 void hex_start(LinkContext& ctx, int32_t address) {
@@ -40,15 +43,33 @@ void hex_start(LinkContext& ctx, int32_t address) {
     ctx.output.hex.record_address = address;
 }
 
-void hex_put_byte(LinkContext& ctx, int byte) {
+namespace {
+
+// Appends one byte to the record; closes it after an address 16k + 15.
+void append_byte(LinkContext& ctx, int byte) {
     HexWriterState& hex = ctx.output.hex;
     put_hex_digits(hex.record_text + hex.record_pos, 2, uint32_t(byte));
     hex.record_pos += 2;
     hex.record_count += 1;
-    ++ctx.stats.hex_data_bytes;
     hex.record_sum += byte & 0xFF;
     hex.out_address = int32_t(uint32_t(hex.out_address) + 1u);
     if ((hex.out_address & 0xF) == 0) hex_flush(ctx);
+}
+
+}  // namespace
+
+void hex_put_byte(LinkContext& ctx, int byte) {
+    ++ctx.stats.hex_data_bytes;
+    if (FlashImage* image = ctx.output.image.get()) {
+        image->put(uint32_t(ctx.output.hex.out_address), uint8_t(byte), ImageByte::CONTENTS);
+    }
+    append_byte(ctx, byte);
+}
+
+void hex_write_block(LinkContext& ctx, uint32_t address, const uint8_t* bytes, std::size_t count) {
+    hex_start(ctx, int32_t(address));
+    for (std::size_t i = 0; i < count; ++i) append_byte(ctx, bytes[i]);
+    if (ctx.output.hex.record_count != 0) hex_flush(ctx);
 }
 
 void hex_flush(LinkContext& ctx) {

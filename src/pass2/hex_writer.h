@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace orv {
@@ -10,15 +11,21 @@ struct LinkContext;
 // boundary. With -BANK an extended segment address record goes before the
 // first record of every new 64 KiB bank.
 
-// Resets the writer; called once before the first module.
+// Resets the writer, and starts the image when an image option asks for
+// one; called once before the first module.
 void hex_init(LinkContext& ctx);
 
 // Starts a data block at `address`; the record being built is empty here.
 void hex_start(LinkContext& ctx, int32_t address);
 
 // Appends one byte (0 to 255) at the current address; closes the record
-// after an address of the form 16k + 15.
+// after an address of the form 16k + 15. With an image option the byte goes
+// into the image too.
 void hex_put_byte(LinkContext& ctx, int byte);
+
+// Writes `count` bytes from `address` on as data records of their own, for
+// what the finish adds to the image (the fill, the checksums).
+void hex_write_block(LinkContext& ctx, uint32_t address, const uint8_t* bytes, std::size_t count);
 
 // Writes the record being built. A failed write is error 18.
 void hex_flush(LinkContext& ctx);

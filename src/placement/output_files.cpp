@@ -63,14 +63,18 @@ std::vector<OutputFileName> output_file_names(const LinkContext& ctx) {
         names.push_back({hex, hex});
         if (options.opt_map) names.push_back({file_beside(hex, "MAP"), file_beside(hex, "MAP")});
         if (options.opt_sym) names.push_back({file_beside(hex, "SYM"), file_beside(hex, "SYM")});
-        return names;
+    } else {
+        std::string base = options.out_dir != nullptr ? options.out_dir : "";
+        base += options.out_name != nullptr ? options.out_name : "";
+        std::vector<std::string> shown{base + ".HEX"};
+        if (options.opt_map) shown.push_back(base + ".MAP");
+        if (options.opt_sym) shown.push_back(base + ".SYM");
+        for (const std::string& name : shown) names.push_back({name, host_path(name)});
     }
-    std::string base = options.out_dir != nullptr ? options.out_dir : "";
-    base += options.out_name != nullptr ? options.out_name : "";
-    std::vector<std::string> shown{base + ".HEX"};
-    if (options.opt_map) shown.push_back(base + ".MAP");
-    if (options.opt_sym) shown.push_back(base + ".SYM");
-    for (const std::string& name : shown) names.push_back({name, host_path(name)});
+    // The image files go where their options name them, as typed.
+    const ImageRequest& image = ctx.image;
+    if (!image.binary_file.empty()) names.push_back({image.binary_file, image.binary_file});
+    if (!image.srec_file.empty()) names.push_back({image.srec_file, image.srec_file});
     return names;
 }
 
@@ -88,6 +92,8 @@ void open_output_files(LinkContext& ctx) {
     ctx.output.hex_file = create_output(ctx, names[next++]);
     if (ctx.options.opt_map) ctx.output.map_file = create_output(ctx, names[next++]);
     if (ctx.options.opt_sym) ctx.output.sym_file = create_output(ctx, names[next++]);
+    if (!ctx.image.binary_file.empty()) ctx.output.binary_file = create_output(ctx, names[next++]);
+    if (!ctx.image.srec_file.empty()) ctx.output.srec_file = create_output(ctx, names[next++]);
 }
 
 bool place_output_files(LinkContext& ctx, std::string& failed_name) {
@@ -109,6 +115,8 @@ bool settle_output_files(LinkContext& ctx, int status, std::string& failed_name)
     output.hex_file.reset();
     output.map_file.reset();
     output.sym_file.reset();
+    output.binary_file.reset();
+    output.srec_file.reset();
     bool ok = true;
     if (status != 0 && ctx.options.opt_delete_on_error) {
         for (const StagedOutput& file : output.staged) remove_written_file(file.written_path);

@@ -9,6 +9,7 @@
 #include "base/text_helpers.h"
 #include "command/output_names.h"
 #include "command/section_info.h"
+#include "placement/checksum_places.h"
 #include "placement/placement_steps.h"
 #include "placement/region_fit.h"
 #include "placement/unit_values.h"
@@ -39,6 +40,7 @@ void allocate_sections(LinkContext& ctx) {
     build_unit_table(ctx);
     relocate_labels(ctx);
     check_region_fit(ctx);
+    place_checksums(ctx);
     // The output files appear only now, so that a link that stopped earlier
     // leaves none behind.
     open_output_files(ctx);

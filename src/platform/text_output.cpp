@@ -80,6 +80,12 @@ bool TextOutput::write(std::string_view text) {
     return !failed_;
 }
 
+bool TextOutput::write_bytes(std::string_view bytes) {
+    if (!flush_buffer()) return false;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size() || std::ferror(file_)) failed_ = true;
+    return !failed_;
+}
+
 bool TextOutput::put_char(char c) {
     return write(std::string_view(&c, 1));
 }

@@ -36,6 +36,8 @@ public:
     bool print(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool write(std::string_view text);
     bool put_char(char c);
+    // Bytes as they are, without turning "\n" into CR LF: for a raw image.
+    bool write_bytes(std::string_view bytes);
 
     // Closes the file; false when any data could not be written.
     bool close();
