@@ -3,6 +3,7 @@
 #include "base/link_context.h"
 #include "command/output_names.h"
 #include "placement/unit_values.h"
+#include "report/image_report.h"
 #include "report/json_writer.h"
 
 namespace orv {
@@ -51,6 +52,8 @@ void write_output_files(JsonWriter& json, const LinkContext& ctx) {
     json.member("symbols", symbols);
     json.member("link_report", ctx.options.link_report);
     json.member("memory_map", ctx.options.memory_map);
+    json.member("binary", ctx.image.binary_file.empty() ? nullptr : ctx.image.binary_file.c_str());
+    json.member("srec", ctx.image.srec_file.empty() ? nullptr : ctx.image.srec_file.c_str());
     json.end_object();
 }
 
@@ -190,6 +193,7 @@ void write_link_report(ReportFile& file, const LinkContext& ctx, const RegionLay
     json.member("rom", totals.rom);
     json.member("ram", totals.ram);
     json.end_object();
+    write_image_members(json, ctx);
     write_findings(json, ctx);
     json.member("exit_status", ctx.link_failed ? 1 : 0);
     json.end_object();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/link_context.h"
+#include "base/text_helpers.h"
 #include "command/output_names.h"
 #include "placement/unit_values.h"
 #include "report/memory_map_svg.h"
@@ -90,6 +91,31 @@ void region_table(Markup& html, const std::vector<UsageRow>& rows, bool bank_mod
     html << "</table>\n";
 }
 
+// The fill and the checksums, as the picture marks them.
+void image_table(Markup& html, const LinkContext& ctx, bool bank_mode) {
+    const ImageRequest& image = ctx.image;
+    const ImageResults& results = ctx.output.image_results;
+    if (!image.fill && image.checksums.empty()) return;
+    html << "<h2>Flash image</h2>\n<table class=\"image\">\n"
+            "<tr><th>What</th><th>Start</th><th>End</th><th>Value</th></tr>\n";
+    if (image.fill) {
+        html << "<tr>" + cell("fill") + cell(hex_address(results.fill_start, bank_mode), "address") +
+                    cell(hex_address(results.fill_end, bank_mode), "address") +
+                    cell(hex_text(image.fill_value, 2), "address") + "</tr>\n";
+    }
+    for (std::size_t i = 0; i < image.checksums.size(); ++i) {
+        const ChecksumRequest& checksum = image.checksums[i];
+        const AddressRange bytes = checksum.bytes();
+        const std::string value =
+            i < results.checksum_values.size() ? hex_text(results.checksum_values[i], checksum.model.value_bytes() * 2) : "";
+        html << "<tr>" + cell(xml_text(checksum.model_name) + " over " + hex_address(checksum.range.start, bank_mode) +
+                              "-" + hex_address(checksum.range.end, bank_mode)) +
+                    cell(hex_address(bytes.start, bank_mode), "address") +
+                    cell(hex_address(bytes.end, bank_mode), "address") + cell(value, "address") + "</tr>\n";
+    }
+    html << "</table>\n";
+}
+
 void findings_list(Markup& html, const LinkContext& ctx) {
     if (ctx.findings.entries().empty()) return;
     html << "<h2>Findings</h2>\n<pre>";
@@ -146,6 +172,7 @@ void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayo
     }
     module_table(html, ctx, modules, colours);
     region_table(html, rows, bank_mode);
+    image_table(html, ctx, bank_mode);
     html << "</body>\n</html>\n";
     html.flush();
 }

@@ -1,10 +1,12 @@
 #include "report/memory_map_svg.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
 #include "base/link_context.h"
+#include "base/text_helpers.h"
 #include "placement/unit_values.h"
 #include "report/bank_strip.h"
 #include "report/markup.h"
@@ -23,6 +25,8 @@ constexpr double LABEL_ROOM = 14;    // region names above the blocks
 constexpr double BLOCK_HEIGHT = 32;
 constexpr double LABEL_CHAR_WIDTH = 6.6;   // of the 10px labels
 constexpr const char* RED = "#D00000";
+constexpr const char* FILL_COLOUR = "#2E8B57";      // the filled addresses (--fill)
+constexpr const char* CHECKSUM_COLOUR = "#E08A00";  // a checksum's bytes (--checksum)
 
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* pattern, ...) {
@@ -93,6 +97,7 @@ public:
         if (line >= 0) markup_ << "</g>\n";
         line_addresses(strip);
         region_outlines(strip);
+        image_outlines(strip);
         markup_ << "</svg>\n";
     }
 
@@ -165,6 +170,7 @@ private:
                            LEFT + double(from - base_) * scale, OVERVIEW_Y - 3, double(to - from) * scale,
                            OVERVIEW_HEIGHT + 6, region_colour(region).c_str(), xml_text(region.name).c_str());
         }
+        image_marks();
         for (int quarter = 0; quarter <= 4; ++quarter) {
             const double x = LEFT + STRIP_WIDTH * quarter / 4;
             const int64_t address = base_ + (quarter == 4 ? BANK_SIZE - 1 : BANK_SIZE / 4 * quarter);
@@ -177,6 +183,41 @@ private:
         markup_ << format("<text x=\"%.0f\" y=\"%.0f\" font-weight=\"bold\">Bank %d block by block "
                        "(widths grow with the logarithm of the bytes)</text>\n",
                        LEFT, STRIP_Y - 6, bank_);
+    }
+
+    // The filled addresses as a band under the bar, and each checksum's bytes
+    // as a mark across it, to scale.
+    void image_marks() {
+        const double scale = STRIP_WIDTH / double(BANK_SIZE);
+        const int digits = bank_mode_ ? 5 : 4;
+        const ImageResults& results = ctx_.output.image_results;
+        const auto clipped = [&](int64_t start, int64_t end, double& x, double& width) {
+            const int64_t from = std::max(start, base_);
+            const int64_t to = std::min(end + 1, base_ + BANK_SIZE);
+            x = LEFT + double(from - base_) * scale;
+            width = std::fmax(1.0, double(to - from) * scale);
+            return from < to;
+        };
+        double x, width;
+        if (ctx_.image.fill && clipped(results.fill_start, results.fill_end, x, width)) {
+            markup_ << format("<rect class=\"overview-fill\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"3\" "
+                              "fill=\"%s\"><title>filled with %02X: %s-%s</title></rect>\n",
+                              x, OVERVIEW_Y + OVERVIEW_HEIGHT + 1, width, FILL_COLOUR, unsigned(ctx_.image.fill_value),
+                              hex_text(uint64_t(results.fill_start), digits).c_str(),
+                              hex_text(uint64_t(results.fill_end), digits).c_str());
+        }
+        for (const ChecksumRequest& checksum : ctx_.image.checksums) {
+            const AddressRange bytes = checksum.bytes();
+            if (!checksum.placed() || !clipped(bytes.start, bytes.end, x, width)) continue;
+            markup_ << format("<rect class=\"overview-checksum\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" "
+                              "height=\"%.0f\" fill=\"%s\"><title>checksum %s over %s-%s at %s-%s</title></rect>\n",
+                              x - 1, OVERVIEW_Y - 4, width + 2, OVERVIEW_HEIGHT + 8, CHECKSUM_COLOUR,
+                              xml_text(checksum.model_name).c_str(),
+                              hex_text(uint64_t(checksum.range.start), digits).c_str(),
+                              hex_text(uint64_t(checksum.range.end), digits).c_str(),
+                              hex_text(uint64_t(bytes.start), digits).c_str(),
+                              hex_text(uint64_t(bytes.end), digits).c_str());
+        }
     }
 
     // The tooltip: module, section, first and last address, and size.
@@ -286,6 +327,30 @@ private:
                                    LEFT + stretch.x, top - 5, colour.c_str(), xml_text(label).c_str());
                     first = false;
                 }
+            }
+        }
+    }
+
+    // In the blocks: a band under the filled addresses, and an outline round
+    // each checksum's bytes.
+    void image_outlines(const BankStrip& strip) {
+        const ImageResults& results = ctx_.output.image_results;
+        if (ctx_.image.fill) {
+            for (const BankStrip::Stretch& stretch : strip.stretches(results.fill_start, results.fill_end + 1)) {
+                markup_ << format("<rect class=\"fill\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"3\" "
+                                  "fill=\"%s\"/>\n",
+                                  LEFT + stretch.x, block_top(stretch.line) + BLOCK_HEIGHT + 1, stretch.width,
+                                  FILL_COLOUR);
+            }
+        }
+        for (const ChecksumRequest& checksum : ctx_.image.checksums) {
+            if (!checksum.placed()) continue;
+            const AddressRange bytes = checksum.bytes();
+            for (const BankStrip::Stretch& stretch : strip.stretches(bytes.start, bytes.end + 1)) {
+                markup_ << format("<rect class=\"checksum\" x=\"%.2f\" y=\"%.0f\" width=\"%.2f\" height=\"%.0f\" "
+                                  "fill=\"none\" stroke=\"%s\" stroke-width=\"2\"/>\n",
+                                  LEFT + stretch.x - 1, block_top(stretch.line) - 1, std::fmax(stretch.width, 2.0) + 2,
+                                  BLOCK_HEIGHT + 2, CHECKSUM_COLOUR);
             }
         }
     }
