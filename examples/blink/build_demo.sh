@@ -3,7 +3,9 @@
 #   build_demo.sh TOOLS_DIR [OUT_DIR]
 # TOOLS_DIR holds orvobj, orvlib and orvlink (the build directory); OUT_DIR,
 # TOOLS_DIR/demo by default, receives the objects, the library RTL.LIB and
-# the HEX, MAP and SYM files and the picture of the memory map, STARTUP.xhtml.
+# the HEX, MAP and SYM files, the picture of the memory map, STARTUP.xhtml,
+# and the flash image STARTUP.BIN with a CRC-16 of the flash region in its
+# last two bytes.
 # Prints the linker's console output (with the memory usage of the regions
 # the blink board has) and the map file, and exits with the linker's status.
 set -euo pipefail
@@ -48,8 +50,11 @@ echo "== orvlib: the run-time library"
 # with the vectors at its top.
 regions=(--region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF --region=FLASH:ROM:C000-FEFF
          --region=SPECIAL:ROM:FF00-FFFF)
+# The flash image for the programmer: a CRC-16 of the flash region, less its
+# last two bytes, goes into those two bytes, for the boot code to check.
+image=(--checksum=crc16-ibm-3740@C000-FEFD:FEFE --binary=STARTUP.BIN)
 link_command=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S "${regions[@]}" --print-memory-usage
-              --memory-map=STARTUP.xhtml)
+              --memory-map=STARTUP.xhtml "${image[@]}")
 echo "== orvlink ${link_command[*]}"
 # Line-buffered standard output keeps the linker's two streams in the order
 # a terminal shows them, also when this script's output goes to a file.
@@ -67,5 +72,5 @@ if [ -f "$out/STARTUP.MAP" ]; then
     # The map file is a CR LF text ended by the byte 0x1A.
     tr -d '\r\032' <"$out/STARTUP.MAP"
 fi
-echo "== output files in $out: STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml (linker status $status)"
+echo "== output files in $out: STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml STARTUP.BIN (linker status $status)"
 exit "$status"

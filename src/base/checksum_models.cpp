@@ -64,17 +64,6 @@ uint32_t reflect(uint32_t value, int width) {
     return result;
 }
 
-// One to eight hexadecimal digits, after an optional "0x".
-std::optional<uint32_t> hex_parameter(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-    if (text.empty() || text.size() > 8) return std::nullopt;
-    for (char c : text) {
-        if (!is_hex(c)) return std::nullopt;
-    }
-    const char* cursor = text.data();
-    return get_hex(&cursor);
-}
-
 std::optional<bool> truth(std::string_view text) {
     if (same_name(text, "true")) return true;
     if (same_name(text, "false")) return false;
@@ -126,7 +115,7 @@ std::optional<ChecksumModel> parse_crc_parameters(std::string_view text, std::st
     uint32_t* const values[] = {&model.poly, &model.init, &model.xorout};
     const std::string_view texts[] = {fields[2], fields[3], fields[6]};
     for (int i = 0; i < 3; ++i) {
-        std::optional<uint32_t> value = hex_parameter(texts[i]);
+        std::optional<uint32_t> value = parse_hex_value(texts[i]);
         if (!value || (*value & ~model.mask()) != 0) {
             reason = std::string(names[i]) + " must be hexadecimal and fit in " + std::to_string(width) + " bits";
             return std::nullopt;

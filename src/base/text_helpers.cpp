@@ -44,6 +44,16 @@ uint32_t get_hex(char** cursor) {
     return value;
 }
 
+std::optional<uint32_t> parse_hex_value(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    if (text.empty() || text.size() > 8) return std::nullopt;
+    for (char c : text) {
+        if (!is_hex(c)) return std::nullopt;
+    }
+    const char* cursor = text.data();
+    return get_hex(&cursor);
+}
+
 char to_upper_ascii(char c) {
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
 }

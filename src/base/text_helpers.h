@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace orv {
 
@@ -20,6 +22,10 @@ int count_words(const char* text);
 // does not move.
 uint32_t get_hex(const char** cursor);
 uint32_t get_hex(char** cursor);
+
+// One to eight hexadecimal digits after an optional "0x", and nothing else;
+// none for any other text.
+std::optional<uint32_t> parse_hex_value(std::string_view text);
 
 // `value` in upper-case hexadecimal, at least `digits` digits.
 std::string hex_text(uint64_t value, int digits);

@@ -14,15 +14,9 @@ namespace {
     error_exit(ERR_IMAGE_OPTION, "\"--" + std::string(option) + "=" + std::string(value) + "\": " + reason);
 }
 
-// One to eight hexadecimal digits, after an optional "0x".
 std::optional<int64_t> parse_address(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
-    if (text.empty() || text.size() > 8) return std::nullopt;
-    for (char c : text) {
-        if (!is_hex(c)) return std::nullopt;
-    }
-    const char* cursor = text.data();
-    return int64_t(get_hex(&cursor));
+    std::optional<uint32_t> value = parse_hex_value(text);
+    return value ? std::optional<int64_t>(*value) : std::nullopt;
 }
 
 // START-END, hexadecimal and inclusive, within the address limit. An empty

@@ -48,19 +48,8 @@ void check_contents_under_checksums(LinkContext& ctx, const FlashImage& image) {
 
 // The addresses to fill: the range given, or from the lowest to the highest
 // byte written (contents and checksum places).
-void choose_fill_range(const LinkContext& ctx, const FlashImage& image, ImageResults& results) {
-    const ImageRequest& request = ctx.image;
-    if (request.fill_ranged) {
-        results.fill_start = request.fill_range.start;
-        results.fill_end = request.fill_range.end;
-        return;
-    }
-    const auto written = [](ImageByte kind) { return kind != ImageByte::GAP; };
-    const auto first = std::find_if(image.kinds.begin(), image.kinds.end(), written);
-    if (first == image.kinds.end()) return;
-    const auto last = std::find_if(image.kinds.rbegin(), image.kinds.rend(), written);
-    results.fill_start = first - image.kinds.begin();
-    results.fill_end = int64_t(image.kinds.size()) - 1 - (last - image.kinds.rbegin());
+AddressRange fill_range(const LinkContext& ctx, const FlashImage& image) {
+    return ctx.image.fill_ranged ? ctx.image.fill_range : held_span(image);
 }
 
 // The value's bytes in the order they are stored.
@@ -74,6 +63,14 @@ void store_value(FlashImage& image, const ChecksumRequest& checksum, uint32_t va
 
 }  // namespace
 
+AddressRange held_span(const FlashImage& image) {
+    const auto held = [](ImageByte kind) { return kind != ImageByte::GAP; };
+    const auto first = std::find_if(image.kinds.begin(), image.kinds.end(), held);
+    if (first == image.kinds.end()) return {};
+    const auto last = std::find_if(image.kinds.rbegin(), image.kinds.rend(), held);
+    return {first - image.kinds.begin(), int64_t(image.kinds.size()) - 1 - (last - image.kinds.rbegin())};
+}
+
 void complete_flash_image(LinkContext& ctx) {
     FlashImage* image = ctx.output.image.get();
     if (image == nullptr) return;
@@ -85,7 +82,9 @@ void complete_flash_image(LinkContext& ctx) {
     }
     ImageResults& results = ctx.output.image_results;
     if (ctx.image.fill) {
-        choose_fill_range(ctx, *image, results);
+        const AddressRange range = fill_range(ctx, *image);
+        results.fill_start = range.start;
+        results.fill_end = range.end;
         for (int64_t address = results.fill_start; address <= results.fill_end; ++address) {
             if (image->kinds[std::size_t(address)] == ImageByte::GAP) {
                 image->put(uint32_t(address), ctx.image.fill_value, ImageByte::FILL);

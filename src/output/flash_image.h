@@ -1,8 +1,15 @@
 #pragma once
 
+#include "command/image_request.h"
+#include "output/flash_image_state.h"
+
 namespace orv {
 
 struct LinkContext;
+
+// The lowest and highest address at which the image holds a byte; the end
+// lies below the start when it holds none.
+AddressRange held_span(const FlashImage& image);
 
 // Completes the image that pass 2 wrote, when an image option asks for one:
 // reports a checksum that lies over contents (a listed finding), fills the

@@ -3,25 +3,15 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
-#include "pass2/hex_writer.h"
+#include "output/flash_image.h"
 
 namespace orv {
 namespace {
 
 bool held(ImageByte kind) { return kind != ImageByte::GAP; }
-
-// The lowest and highest address the image holds a byte at; end below start
-// when it holds none.
-AddressRange held_span(const FlashImage& image) {
-    const auto first = std::find_if(image.kinds.begin(), image.kinds.end(), held);
-    if (first == image.kinds.end()) return {};
-    const auto last = std::find_if(image.kinds.rbegin(), image.kinds.rend(), held);
-    return {first - image.kinds.begin(), int64_t(image.kinds.size()) - 1 - (last - image.kinds.rbegin())};
-}
 
 void close_image_file(std::unique_ptr<TextOutput>& file) {
     const bool closed = file->close();
@@ -29,39 +19,36 @@ void close_image_file(std::unique_ptr<TextOutput>& file) {
     if (!closed) error_exit(ERR_DISK_FULL);
 }
 
-// One S-record: type, then count, address, data and checksum in hexadecimal
-// (the count covers the address, the data and the checksum byte; the
-// checksum is the ones' complement of the sum of those bytes).
-class SrecLine {
+// Appends S-records to one text: type, then count, address, data and
+// checksum in hexadecimal (the count covers the address, the data and the
+// checksum byte; the checksum is the ones' complement of their sum). Lines
+// end in CR LF as in every text output; the whole file goes out in one write.
+class SrecText {
 public:
-    SrecLine(char type, int address_bytes, uint32_t address) : address_bytes_(address_bytes), address_(address) {
-        text_ = {'S', type};
-    }
-    void add(uint8_t byte) { data_.push_back(byte); }
-    bool empty() const { return data_.empty(); }
+    // Room for the records of `bytes` data bytes in full records.
+    explicit SrecText(std::size_t bytes) { text_.reserve(bytes * 2 + (bytes / 16 + 2) * 16); }
 
-    std::string_view finish() {
+    void record(char type, int address_bytes, uint32_t address, const uint8_t* data, std::size_t count) {
+        text_ += 'S';
+        text_ += type;
         uint32_t sum = 0;
-        put(uint32_t(address_bytes_ + int(data_.size()) + 1), sum);
-        for (int i = address_bytes_ - 1; i >= 0; --i) put((address_ >> (8 * i)) & 0xFF, sum);
-        for (uint8_t byte : data_) put(byte, sum);
-        put(~sum & 0xFF, sum);
-        text_ += '\n';
-        return text_;
+        put(uint32_t(address_bytes) + uint32_t(count) + 1u, sum);
+        for (int i = address_bytes - 1; i >= 0; --i) put((address >> (8 * i)) & 0xFFu, sum);
+        for (std::size_t i = 0; i < count; ++i) put(data[i], sum);
+        put(~sum & 0xFFu, sum);
+        text_ += "\r\n";
     }
+    const std::string& text() const { return text_; }
 
 private:
     void put(uint32_t byte, uint32_t& sum) {
-        char digits[2];
-        put_hex_digits(digits, 2, byte);
+        static const char DIGITS[] = "0123456789ABCDEF";
+        const char digits[2] = {DIGITS[byte >> 4], DIGITS[byte & 0xF]};
         text_.append(digits, 2);
         sum += byte;
     }
 
-    int address_bytes_;
-    uint32_t address_;
     std::string text_;
-    std::vector<uint8_t> data_;
 };
 
 // The header names the file without its directory and extension.
@@ -89,15 +76,14 @@ void write_binary_image(LinkContext& ctx) {
 
 void write_srec_file(LinkContext& ctx) {
     if (ctx.output.srec_file == nullptr) return;
-    TextOutput& file = *ctx.output.srec_file;
     const FlashImage& image = *ctx.output.image;
     const AddressRange span = held_span(image);
-    const bool wide = span.end > 0xFFFF;
-    const int address_bytes = wide ? 3 : 2;
+    const char data_type = span.end > 0xFFFF ? '2' : '1';
+    const int address_bytes = span.end > 0xFFFF ? 3 : 2;
 
-    SrecLine header('0', 2, 0);
-    for (char c : header_name(ctx.image.srec_file)) header.add(uint8_t(c));
-    file.write(header.finish());
+    SrecText srec(std::size_t(std::max<int64_t>(span.end - span.start + 1, 0)));
+    const std::string name = header_name(ctx.image.srec_file);
+    srec.record('0', 2, 0, reinterpret_cast<const uint8_t*>(name.data()), name.size());
     for (int64_t block = span.start & ~int64_t(15); block <= span.end; block += 16) {
         // The runs of held bytes within one 16-byte block.
         for (int64_t address = block; address < block + 16 && address <= span.end;) {
@@ -105,15 +91,14 @@ void write_srec_file(LinkContext& ctx) {
                 ++address;
                 continue;
             }
-            SrecLine line(wide ? '2' : '1', address_bytes, uint32_t(address));
-            for (; address < block + 16 && held(image.kinds[std::size_t(address)]); ++address) {
-                line.add(image.bytes[std::size_t(address)]);
-            }
-            file.write(line.finish());
+            const int64_t first = address;
+            while (address < block + 16 && held(image.kinds[std::size_t(address)])) ++address;
+            srec.record(data_type, address_bytes, uint32_t(first), image.bytes.data() + first,
+                        std::size_t(address - first));
         }
     }
-    SrecLine end(wide ? '8' : '9', address_bytes, 0);
-    file.write(end.finish());
+    srec.record(data_type == '2' ? '8' : '9', address_bytes, 0, nullptr, 0);
+    ctx.output.srec_file->write_bytes(srec.text());
     close_image_file(ctx.output.srec_file);
 }
 

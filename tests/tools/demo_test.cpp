@@ -58,7 +58,11 @@ const char* const EXPECTED_MAP =
     "LED             0 00F0   TX_READY        7 00F1   \n"
     "\n"
     "TOTAL ROM SIZE 72 (48H) BYTES\n"
-    "TOTAL RAM SIZE 34 (22H) BYTES\n";
+    "TOTAL RAM SIZE 34 (22H) BYTES\n"
+    "\n"
+    "CHECKSUM MODEL    RANGE      PLACE      ORDER  VALUE\n"
+    "\n"
+    "crc16-ibm-3740    C000-FEFD  FEFE-FEFF  LOW    B834\n";
 
 // Every relocated field checked by hand: the calls and jumps of start-up,
 // main and the library modules, the zero-page and special-page operands,
@@ -75,6 +79,7 @@ const char* const EXPECTED_HEX =
     ":02C02E0086107A\n"
     ":04C030004A26FD3966\n"
     ":06C03400EFF1B7F2390143\n"
+    ":02FEFE0034B816\n"
     ":00000001FF\n";
 
 const char* const EXPECTED_SYM_GLOBALS =
@@ -129,7 +134,8 @@ TEST_F(Demo, LinksWithoutAnyErrorAndPrintsTheConsoleOutputAndTheMap) {
     std::size_t console = out.find("== orvlink STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S "
                                    "--region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF "
                                    "--region=FLASH:ROM:C000-FEFF --region=SPECIAL:ROM:FF00-FFFF "
-                                   "--print-memory-usage --memory-map=STARTUP.xhtml\n");
+                                   "--print-memory-usage --memory-map=STARTUP.xhtml "
+                                   "--checksum=crc16-ibm-3740@C000-FEFD:FEFE --binary=STARTUP.BIN\n");
     ASSERT_NE(console, std::string::npos) << out;
     EXPECT_NE(out.find("processing \"Libraries\"\n"
                        "now processing pass 2\n"
@@ -197,6 +203,23 @@ TEST_F(Demo, TheHexFileIsReadByObjcopy) {
     EXPECT_EQ(at(0xFFFD), 0xFF);
     EXPECT_EQ(at(0xFFFE), 0x00);
     EXPECT_EQ(at(0xFFFF), 0xC0);
+}
+
+// The flash image spans C000 to FFFF, erased where nothing is written, and
+// its last two flash bytes hold the CRC-16 (CCITT-FALSE) of the flash before
+// them, as Python's own CRC routine computes it from the HEX file.
+TEST_F(Demo, TheFlashImageCarriesTheCrcOfTheFlash) {
+    ASSERT_TRUE(work->exists("demo/STARTUP.BIN"));
+    ASSERT_TRUE(run_program("objcopy", work->path() / "demo",
+                            {"-I", "ihex", "-O", "binary", "--gap-fill=0xFF", "STARTUP.HEX", "FROM_HEX.BIN"})
+                    .status == 0);
+    EXPECT_EQ(file("STARTUP.BIN"), file("FROM_HEX.BIN"));
+    RunResult crc = run_program("python3", work->path() / "demo",
+                                {"-c",
+                                 "import binascii\n"
+                                 "d = open('FROM_HEX.BIN', 'rb').read()\n"
+                                 "print(len(d), binascii.crc_hqx(d[:0x3EFE], 0xFFFF) == int.from_bytes(d[0x3EFE:0x3F00], 'little'))\n"});
+    EXPECT_EQ(crc.out, "16384 True\n") << crc.err;
 }
 
 // print needs putc, which stands before it in the library: the first search
