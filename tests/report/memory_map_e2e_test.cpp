@@ -52,5 +52,42 @@ TEST(MemoryMap, EveryUnitIsDrawnWithItsTooltipAndThePageStandsAlone) {
               std::string::npos);
 }
 
+// The fill and each checksum's bytes are marked, in the bar to scale and
+// among the blocks, and listed in a table; a page without the image options
+// has none of it.
+TEST(MemoryMap, MarksTheFilledAddressesAndTheChecksumBytes) {
+    TempDir dir;
+    write_report_program(dir);
+    const char* const read_marks =
+        "import sys, xml.etree.ElementTree as ET\n"
+        "root = ET.parse(sys.argv[1]).getroot()\n"
+        "svg = '{http://www.w3.org/2000/svg}'\n"
+        "for r in root.iter(svg + 'rect'):\n"
+        "    if r.get('class') in ('overview-fill', 'overview-checksum'):\n"
+        "        print(r.get('class'), r.find(svg + 'title').text)\n"
+        "    elif r.get('class') in ('fill', 'checksum'):\n"
+        "        print(r.get('class'))\n"
+        "for row in root.iter('{http://www.w3.org/1999/xhtml}tr'):\n"
+        "    cells = [td.text for td in row if td.tag.endswith('td')]\n"
+        "    if cells and cells[0] and (cells[0] == 'fill' or ' over ' in cells[0]): print(cells)\n";
+    RunResult link = run_orvlink(dir.path(), {"MAIN,UTIL,P=C000 DATA=0200,-.", "--memory-map=MAP.XHTML",
+                                              "--fill=00@C000-C00F", "--checksum=crc16-xmodem@C000-C00F:C010"});
+    ASSERT_EQ(link.status, 0) << link.out;
+    RunResult marks = run_program("python3", dir.path(), {"-c", read_marks, "MAP.XHTML"});
+    ASSERT_EQ(marks.status, 0) << marks.err;
+    const std::string crc = marks.out.substr(marks.out.rfind("'C011', '") + 9, 4);
+    EXPECT_EQ(marks.out, "overview-fill filled with 00: C000-C00F\n"
+                         "overview-checksum checksum crc16-xmodem over C000-C00F at C010-C011\n"
+                         "fill\nchecksum\n"
+                         "['fill', 'C000', 'C00F', '00']\n"
+                         "['crc16-xmodem over C000-C00F', 'C010', 'C011', '" + crc + "']\n");
+
+    link = run_orvlink(dir.path(), {"MAIN,UTIL,P=C000 DATA=0200,-.", "--memory-map=MAP.XHTML"});
+    ASSERT_EQ(link.status, 0) << link.out;
+    marks = run_program("python3", dir.path(), {"-c", read_marks, "MAP.XHTML"});
+    EXPECT_EQ(marks.out, "");
+    EXPECT_EQ(dir.read("MAP.XHTML").find("Flash image"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace orv::test
