@@ -40,6 +40,18 @@ std::optional<AddressRange> parse_range(std::string_view text, int64_t limit, st
     return AddressRange{*start, *end};
 }
 
+// The range after the "@" at `at` of an option's value, when there is one,
+// within the address limit.
+void read_range_after(const LinkContext& ctx, std::string_view option, std::string_view value, std::size_t at,
+                      bool& ranged, AddressRange& range) {
+    if (at == std::string_view::npos) return;
+    std::string reason;
+    std::optional<AddressRange> parsed = parse_range(value.substr(at + 1), ctx.options.max_address, reason);
+    if (!parsed) invalid_option(option, value, reason);
+    ranged = true;
+    range = *parsed;
+}
+
 // BYTE or BYTE@START-END.
 void read_fill(LinkContext& ctx, std::string_view value) {
     ImageRequest& image = ctx.image;
@@ -48,12 +60,7 @@ void read_fill(LinkContext& ctx, std::string_view value) {
     if (!byte || *byte > 0xFF) invalid_option("fill", value, "BYTE must be hexadecimal, 00 to FF");
     image.fill = true;
     image.fill_value = uint8_t(*byte);
-    if (at == std::string_view::npos) return;
-    std::string reason;
-    std::optional<AddressRange> range = parse_range(value.substr(at + 1), ctx.options.max_address, reason);
-    if (!range) invalid_option("fill", value, reason);
-    image.fill_ranged = true;
-    image.fill_range = *range;
+    read_range_after(ctx, "fill", value, at, image.fill_ranged, image.fill_range);
 }
 
 // FILE or FILE@START-END: what follows the last "@" is the range.
@@ -62,12 +69,7 @@ void read_binary(LinkContext& ctx, std::string_view value) {
     const std::size_t at = value.rfind('@');
     image.binary_file = std::string(value.substr(0, at));
     if (image.binary_file.empty()) invalid_option("binary", value, "FILE is missing");
-    if (at == std::string_view::npos) return;
-    std::string reason;
-    std::optional<AddressRange> range = parse_range(value.substr(at + 1), ctx.options.max_address, reason);
-    if (!range) invalid_option("binary", value, reason);
-    image.binary_ranged = true;
-    image.binary_range = *range;
+    read_range_after(ctx, "binary", value, at, image.binary_ranged, image.binary_range);
 }
 
 // A label is any name that is not made of hexadecimal digits alone.
