@@ -25,30 +25,46 @@ void close_image_file(std::unique_ptr<TextOutput>& file) {
 // end in CR LF as in every text output; the whole file goes out in one write.
 class SrecText {
 public:
-    // Room for the records of `bytes` data bytes in full records.
-    explicit SrecText(std::size_t bytes) { text_.reserve(bytes * 2 + (bytes / 16 + 2) * 16); }
+    // Room for `bytes` data bytes in full records; more is made as needed.
+    explicit SrecText(std::size_t bytes) : text_(bytes * 2 + (bytes / 16 + 4) * LONGEST_RECORD, '\0') {}
 
     void record(char type, int address_bytes, uint32_t address, const uint8_t* data, std::size_t count) {
-        text_ += 'S';
-        text_ += type;
-        uint32_t sum = 0;
-        put(uint32_t(address_bytes) + uint32_t(count) + 1u, sum);
-        for (int i = address_bytes - 1; i >= 0; --i) put((address >> (8 * i)) & 0xFFu, sum);
-        for (std::size_t i = 0; i < count; ++i) put(data[i], sum);
-        put(~sum & 0xFFu, sum);
-        text_ += "\r\n";
+        if (text_.size() - used_ < LONGEST_RECORD) text_.resize(text_.size() * 2);
+        char* p = text_.data() + used_;
+        *p++ = 'S';
+        *p++ = type;
+        uint32_t sum = uint32_t(address_bytes) + uint32_t(count) + 1u;
+        p = put(p, sum);
+        for (int i = address_bytes - 1; i >= 0; --i) {
+            const uint32_t byte = (address >> (8 * i)) & 0xFFu;
+            sum += byte;
+            p = put(p, byte);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            sum += data[i];
+            p = put(p, data[i]);
+        }
+        p = put(p, ~sum & 0xFFu);
+        *p++ = '\r';
+        *p++ = '\n';
+        used_ = std::size_t(p - text_.data());
     }
-    const std::string& text() const { return text_; }
+    std::string_view text() const { return std::string_view(text_.data(), used_); }
 
 private:
-    void put(uint32_t byte, uint32_t& sum) {
+    // "S2", count, three address bytes, 16 data bytes, checksum, CR LF; the
+    // header's name is kept as short.
+    static constexpr std::size_t LONGEST_RECORD = 2 + 2 * (1 + 3 + 64 + 1) + 2;
+
+    static char* put(char* p, uint32_t byte) {
         static const char DIGITS[] = "0123456789ABCDEF";
-        const char digits[2] = {DIGITS[byte >> 4], DIGITS[byte & 0xF]};
-        text_.append(digits, 2);
-        sum += byte;
+        p[0] = DIGITS[byte >> 4];
+        p[1] = DIGITS[byte & 0xF];
+        return p + 2;
     }
 
     std::string text_;
+    std::size_t used_ = 0;
 };
 
 // The header names the file without its directory and extension.
