@@ -80,6 +80,7 @@ void get_command(LinkContext& ctx, const std::vector<std::string>& program_args)
     check_regions(ctx);
     check_image_options(ctx);
     set_output_names(ctx);
+    check_image_file_names(ctx);
 }
 
 }  // namespace orv

@@ -6,6 +6,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "base/text_helpers.h"
+#include "command/output_names.h"
 
 namespace orv {
 namespace {
@@ -155,6 +156,23 @@ void check_image_options(LinkContext& ctx) {
     if (options.srec_option != nullptr) ctx.image.srec_file = options.srec_option;
     for (const std::string& value : options.checksum_options) ctx.image.checksums.push_back(read_checksum(value));
     check_checksum_rules(ctx, RuleStage::COMMAND);
+}
+
+void check_image_file_names(const LinkContext& ctx) {
+    const ImageRequest& image = ctx.image;
+    if (image.binary_file.empty() && image.srec_file.empty()) return;
+    const std::vector<OutputFileName> names = output_file_names(ctx);
+    // The image files come last; each must differ from every file before it.
+    const std::size_t first_image = names.size() - std::size_t(!image.binary_file.empty()) -
+                                    std::size_t(!image.srec_file.empty());
+    for (std::size_t i = first_image; i < names.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (names[j].host != names[i].host) continue;
+            const bool binary = i == first_image && !image.binary_file.empty();
+            invalid_option(binary ? "binary" : "srec", binary ? image.binary_file : image.srec_file,
+                           names[j].shown + " is another output file of this link");
+        }
+    }
 }
 
 void check_checksum_rules(LinkContext& ctx, RuleStage stage) {

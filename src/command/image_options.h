@@ -12,6 +12,10 @@ struct ChecksumRequest;
 // are command errors, found before any output exists.
 void check_image_options(LinkContext& ctx);
 
+// Once the output names are known: the binary and S-record files may not
+// take the name of another output file of the link (error 37).
+void check_image_file_names(const LinkContext& ctx);
+
 // When a checksum's rules are checked: at the command for the checksums
 // whose places are addresses, after placement for those placed at a label.
 enum class RuleStage { COMMAND, PLACEMENT };

@@ -243,6 +243,8 @@ TEST(FlashImage, BadFormsAndBrokenRulesAreCommandErrors) {
         {{"--fill=FF@C000-20000", "-BANK"}, 37, "Invalid image option \"--fill=FF@C000-20000\": END is above 1FFFF"},
         {{"--binary=@C000-C0FF"}, 37, "Invalid image option \"--binary=@C000-C0FF\": FILE is missing"},
         {{"--binary=a@b.bin"}, 37, "Invalid image option \"--binary=a@b.bin\": " + range},
+        {{"--binary=MAIN.MAP"}, 37, "Invalid image option \"--binary=MAIN.MAP\": MAIN.MAP is another output file of this link"},
+        {{"--binary=X.BIN", "--srec=X.BIN"}, 37, "Invalid image option \"--srec=X.BIN\": X.BIN is another output file of this link"},
         {{"--checksum=crc32"}, 37, "Invalid image option \"--checksum=crc32\": " + form},
         {{"--checksum=crc32@C000-C0FF"}, 37, "Invalid image option \"--checksum=crc32@C000-C0FF\": " + form},
         {{"--checksum=crc99@C000-C0FF:C100"}, 37,
