@@ -192,6 +192,13 @@ TEST(FlashImage, AddressesAbove16BitsGiveS2Records) {
     ASSERT_TRUE(shell(dir, "objcopy -I srec -O binary --gap-fill=0xFF MAIN.S28 FROM_SREC.BIN"));
     EXPECT_EQ(dir.read("FROM_SREC.BIN"), dir.read("MAIN.BIN"));
     EXPECT_EQ(dir.read("MAIN.BIN").size(), 0x23u);
+
+    // The fill's records across the bank boundary get their segment records.
+    link = run_orvlink(dir.path(), {"MAIN,,P=FFF0,-. -BANK", "--fill=00", "--binary=MAIN.BIN"});
+    ASSERT_EQ(link.status, 0) << link.out;
+    ASSERT_TRUE(shell(dir, "objcopy -I ihex -O binary --gap-fill=0xFF MAIN.HEX FROM_HEX.BIN"));
+    EXPECT_EQ(dir.read("FROM_HEX.BIN"), dir.read("MAIN.BIN"));
+    EXPECT_EQ(dir.read("MAIN.BIN"), std::string("\x01\x02\x03\x04", 4) + std::string(0x1C, '\0') + "\x05\x06\x07");
 }
 
 // The link report lists the fill, the checksums and the image files.
