@@ -20,8 +20,8 @@ std::optional<int64_t> parse_address(std::string_view text) {
     return value ? std::optional<int64_t>(*value) : std::nullopt;
 }
 
-// START-END, hexadecimal and inclusive, within the address limit. An empty
-// reason means the text is a range.
+// START-END, hexadecimal and inclusive, within `limit`. On a bad text, none,
+// and `reason` says what is wrong.
 std::optional<AddressRange> parse_range(std::string_view text, int64_t limit, std::string& reason) {
     const std::size_t dash = text.find('-');
     std::optional<int64_t> start = dash == std::string_view::npos ? std::nullopt : parse_address(text.substr(0, dash));
@@ -73,7 +73,8 @@ void read_binary(LinkContext& ctx, std::string_view value) {
     read_range_after(ctx, "binary", value, at, image.binary_ranged, image.binary_range);
 }
 
-// A label is any name that is not made of hexadecimal digits alone.
+// A place that is no address names a label: any text without blanks, ":" or
+// "@". (A name of hexadecimal digits alone is taken for an address first.)
 bool is_label_name(std::string_view text) {
     if (text.empty()) return false;
     for (char c : text) {
@@ -111,6 +112,7 @@ ChecksumRequest read_checksum(std::string_view value) {
         checksum.big_endian = true;
         place.remove_suffix(3);
     }
+    // The address limit is a rule of its own for a checksum (error 40).
     std::string reason;
     std::optional<AddressRange> range = parse_range(rest.substr(0, colon), INT64_MAX, reason);
     if (!range) invalid_option("checksum", value, reason);
