@@ -225,6 +225,17 @@ TEST(FlashImage, TheLinkReportListsTheFillTheChecksumsAndTheFiles) {
     EXPECT_EQ(modbus.out, std::to_string(value) + "\n");
 }
 
+// The image files are outputs of the link like the others: targets of the
+// dependency file's rule.
+TEST(FlashImage, TheDependencyFileNamesTheImageFiles) {
+    TempDir dir;
+    write_program(dir);
+    RunResult link = run_orvlink(dir.path(), {LINK, "--binary=MAIN.BIN", "--srec=MAIN.S19", "--dependency-file=MAIN.D"});
+    ASSERT_EQ(link.status, 0) << link.out;
+    EXPECT_TRUE(dir.read("MAIN.D").starts_with("MAIN.HEX MAIN.MAP MAIN.BIN MAIN.S19: \\\n"))
+        << dir.read("MAIN.D");
+}
+
 struct BadOption {
     std::vector<std::string> options;
     int number;
