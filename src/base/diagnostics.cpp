@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <new>
 #include <cstdio>
 #include <string>
 
 #include "base/findings.h"
+#include "base/gnu_messages.h"
 
 #include "platform/heap_reserve.h"
 
@@ -138,6 +140,34 @@ std::string format_text(const char* format, va_list args) {
     return text;
 }
 
+bool gnu_form(const Console& console) {
+    return console.findings != nullptr && console.findings->format == DiagnosticsFormat::GNU;
+}
+
+std::string catalogue_text(int number, ...) {
+    va_list args;
+    va_start(args, number);
+    std::string text = format_text(error_text(number), args);
+    va_end(args);
+    return text;
+}
+
+// The width of "ERROR NO.nn: ", so that a line stands under the message.
+constexpr const char* DETAIL_INDENT = "             ";
+
+void print_indented(std::FILE* stream, std::string_view line) {
+    std::fputs(DETAIL_INDENT, stream);
+    print_name(stream, line);
+    std::fputc('\n', stream);
+}
+
+// An --explain line of a finding, kept as the console shows it.
+void add_note(Finding& finding, std::string_view line) {
+    std::string shown = printable_name(line);
+    finding.text += DETAIL_INDENT + shown + "\n";
+    finding.notes.push_back(std::move(shown));
+}
+
 }  // namespace
 
 const char* error_text(int number) {
@@ -183,14 +213,34 @@ void internal_error(const char* point) {
     error_exit(ERR_INTERNAL, point);
 }
 
-int report_fatal(const Console& console, const LinkError& error) {
+int report_fatal(const Console& console, const LinkError& error, const FindingPlace& place) {
+    close_finding(console);
     if (error.is_silent()) {
         std::fflush(console.out);
         return error.silent_status();
     }
-    std::fprintf(console.out, "ERROR NO.%d: ", error.number());
-    print_catalogue(console.out, error.number(), error.argument().c_str());
-    for (const std::string& line : error.details()) print_detail(console, line);
+    // The record costs memory, so it is made only when the GNU form or the
+    // SARIF log needs it; without that memory, the classic form is printed.
+    bool printed = false;
+    FindingLog* log = console.findings;
+    if (log != nullptr && (log->format == DiagnosticsFormat::GNU || log->keep_fatal)) {
+        try {
+            Finding& finding = log->add(error.number(), catalogue_text(error.number(), error.argument().c_str()), true);
+            for (const std::string& line : error.details()) add_note(finding, line);
+            finding.place = place;
+            log->mark_printed();
+            if (log->format == DiagnosticsFormat::GNU) {
+                print_gnu_finding(console.out, finding);
+                printed = true;
+            }
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (!printed) {
+        std::fprintf(console.out, "ERROR NO.%d: ", error.number());
+        print_catalogue(console.out, error.number(), error.argument().c_str());
+        for (const std::string& line : error.details()) print_indented(console.out, line);
+    }
     std::fflush(console.out);
     std::fprintf(console.err, "%c", 7);
     std::fflush(console.err);
@@ -202,9 +252,11 @@ void report_listed(const Console& console, int number, ...) {
     va_start(args, number);
     std::string text = format_text(error_text(number), args);
     va_end(args);
+    close_finding(console);
+    if (console.findings != nullptr) console.findings->add(number, text);
+    if (gnu_form(console)) return;
     std::fprintf(console.out, "ERROR NO.%d: ", number);
     std::fputs(text.c_str(), console.out);
-    if (console.findings != nullptr) console.findings->add(number, std::move(text));
 }
 
 void report_listed_more(const Console& console, const char* format, ...) {
@@ -212,10 +264,43 @@ void report_listed_more(const Console& console, const char* format, ...) {
     va_start(args, format);
     std::string text = format_text(format, args);
     va_end(args);
+    Finding* finding = console.findings != nullptr ? console.findings->last() : nullptr;
+    if (finding != nullptr) {
+        // Text that goes on the message's own line is part of the message;
+        // whole lines under it are the finding's lines.
+        const bool own_lines = !finding->text.empty() && finding->text.back() == '\n';
+        finding->text += text;
+        if (own_lines) {
+            for (std::string& line : split_lines(text)) finding->lines.push_back(std::move(line));
+        } else {
+            finding->message += text;
+        }
+    }
+    if (gnu_form(console)) {
+        if (finding != nullptr && !console.findings->pending()) {
+            for (const std::string& line : split_lines(text)) print_gnu_note(console.out, *finding, line);
+        }
+        return;
+    }
     std::fputs(text.c_str(), console.out);
-    if (console.findings != nullptr) console.findings->append(text);
 }
 
+void place_finding(const Console& console, FindingPlace place) {
+    Finding* finding = console.findings != nullptr ? console.findings->last() : nullptr;
+    if (finding != nullptr) finding->place = std::move(place);
+}
+
+void relate_finding(const Console& console, RelatedPlace related) {
+    Finding* finding = console.findings != nullptr ? console.findings->last() : nullptr;
+    if (finding != nullptr) finding->related.push_back(std::move(related));
+}
+
+void close_finding(const Console& console) {
+    FindingLog* log = console.findings;
+    if (log == nullptr || !log->pending()) return;
+    log->mark_printed();
+    if (log->format == DiagnosticsFormat::GNU) print_gnu_finding(console.out, *log->last());
+}
 
 void print_name(std::FILE* stream, const char* name) {
     print_name(stream, std::string_view(name != nullptr ? name : "(null)"));
@@ -270,6 +355,21 @@ void add_printable(LineText& line, std::string_view name) {
 
 }  // namespace
 
+std::string printable_name(std::string_view name) {
+    std::string text;
+    text.reserve(name.size());
+    static const char DIGITS[] = "0123456789ABCDEF";
+    for (char ch : name) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c != 0x7F) {
+            text += ch;
+        } else {
+            text += {'\\', 'x', DIGITS[c >> 4], DIGITS[c & 0xF]};
+        }
+    }
+    return text;
+}
+
 void print_name(std::FILE* stream, std::string_view name) {
     LineText line;
     add_printable(line, name);
@@ -322,10 +422,14 @@ int settle_console(const Console& console, int status) {
 }
 
 void print_detail(const Console& console, std::string_view line) {
-    // The width of "ERROR NO.nn: ", so that the line stands under the message.
-    std::fputs("             ", console.out);
-    print_name(console.out, line);
-    std::fputc('\n', console.out);
+    Finding* finding = console.findings != nullptr ? console.findings->last() : nullptr;
+    if (finding != nullptr) add_note(*finding, line);
+    if (!gnu_form(console)) {
+        print_indented(console.out, line);
+    } else if (finding != nullptr && !console.findings->pending()) {
+        // A line about findings already printed, such as their common cause.
+        print_gnu_note(console.out, *finding, printable_name(line));
+    }
 }
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/findings.h"
 #include "platform/console.h"
 
 namespace orv {
@@ -102,8 +103,9 @@ private:
 // Internal error 6 at a consistency-check point such as "24.1".
 [[noreturn]] void internal_error(const char* point);
 
-// Prints the fatal error's message and bell; returns the exit status.
-int report_fatal(const Console& console, const LinkError& error);
+// Prints the fatal error's message and bell; returns the exit status. The
+// place is where the run stopped, for the GNU form and the SARIF log.
+int report_fatal(const Console& console, const LinkError& error, const FindingPlace& place = {});
 
 // Prints "ERROR NO.%d: " and the catalogue text formatted with the given
 // arguments, for the findings that do not stop the link.
@@ -114,10 +116,21 @@ void report_listed(const Console& console, int number, ...);
 // with it.
 void report_listed_more(const Console& console, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// Where the listed finding just printed points, and a second place it
+// concerns. Set right after report_listed: the GNU form prints a finding
+// once it is complete.
+void place_finding(const Console& console, FindingPlace place);
+void relate_finding(const Console& console, RelatedPlace related);
+
+// Prints the finding that waits for its last lines (GNU form); a console
+// line of its own must not come between a finding and its notes.
+void close_finding(const Console& console);
+
 // Every message shows a name's bytes below 0x20, and 0x7F, as \xHH: a name
 // from a damaged file must not reach the terminal as control sequences.
 void print_name(std::FILE* stream, const char* name);
 void print_name(std::FILE* stream, std::string_view name);
+std::string printable_name(std::string_view name);
 
 // The progress line of a file, or of a library's module, that a pass reads:
 // "processing "NAME"" or "processing "LIBRARY ( MODULE )"", names escaped.

@@ -16,6 +16,16 @@ struct LongOption {
     void (*apply)(LinkContext& ctx, std::string_view value);
 };
 
+void set_diagnostics_format(LinkContext& ctx, std::string_view value) {
+    if (value == "classic") {
+        ctx.findings.format = DiagnosticsFormat::CLASSIC;
+    } else if (value == "gnu") {
+        ctx.findings.format = DiagnosticsFormat::GNU;
+    } else {
+        error_exit(ERR_INVALID_PARAMETER, "--diagnostics-format=" + std::string(value));
+    }
+}
+
 const LongOption LONG_OPTIONS[] = {
     {"help", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_help = 1; }},
     {"version", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.ask_version = 1; }},
@@ -48,6 +58,17 @@ const LongOption LONG_OPTIONS[] = {
      [](LinkContext& ctx, std::string_view file) { ctx.options.srec_option = ctx.str_save(file); }},
     {"checksum", Value::REQUIRED,
      [](LinkContext& ctx, std::string_view value) { ctx.options.checksum_options.emplace_back(value); }},
+    {"diagnostics-format", Value::REQUIRED, set_diagnostics_format},
+    {"sarif", Value::REQUIRED,
+     [](LinkContext& ctx, std::string_view file) {
+         ctx.options.sarif_file = ctx.str_save(file);
+         ctx.findings.keep_fatal = true;
+     }},
+    {"quiet", Value::NONE,
+     [](LinkContext& ctx, std::string_view) {
+         ctx.options.opt_quiet = 1;
+         ctx.options.quiet_run = 1;
+     }},
 };
 
 const LongOption* find_long_option(std::string_view name) {

@@ -43,6 +43,9 @@ struct Options {
     const char* binary_option = nullptr;  // --binary=FILE[@START-END]
     const char* srec_option = nullptr;    // --srec=FILE
     std::vector<std::string> checksum_options;  // --checksum=MODEL@START-END:PLACE[:be], repeatable
+    // --diagnostics-format=classic|gnu lives in the finding log, which prints the messages.
+    const char* sarif_file = nullptr;  // --sarif=FILE: the run's messages as a SARIF log
+    int quiet_run = 0;  // --quiet: no banner, pass headings, processing lines or totals
 };
 
 }  // namespace orv

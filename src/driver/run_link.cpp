@@ -16,9 +16,27 @@
 #include "pass2/pass2.h"
 #include "pass2/range_explain.h"
 #include "placement/placement.h"
+#include "report/sarif_log.h"
 
 namespace orv {
 namespace {
+
+// The input a fatal error was found in, for the GNU form and the SARIF log:
+// the file being read, for the errors of a damaged or unreadable input.
+FindingPlace fatal_place(const LinkContext& ctx, const LinkError& error) {
+    FindingPlace place;
+    switch (error.number()) {
+    case ERR_INTERNAL:
+    case ERR_FORMAT_MISMATCH:
+    case ERR_SEEK:
+    case ERR_EXTEND_AREA:
+        if (ctx.reader.current_file != nullptr) place.file = ctx.reader.current_file;
+        break;
+    default:
+        break;
+    }
+    return place;
+}
 
 void link_phases(LinkContext& ctx, const std::vector<std::string>& args) {
     LinkStats& stats = ctx.stats;
@@ -57,7 +75,7 @@ int run_reporting(LinkContext& ctx, Run&& run) {
             explain_fatal(ctx, error);
         } catch (const std::bad_alloc&) {
         }
-        status = report_fatal(ctx.console, error);
+        status = report_fatal(ctx.console, error, fatal_place(ctx, error));
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
     }
@@ -68,6 +86,15 @@ int run_reporting(LinkContext& ctx, Run&& run) {
         if (!settle_output_files(ctx, status, failed_name)) {
             status = report_fatal(ctx.console, LinkError(ERR_CANT_CREATE, failed_name));
         }
+    } catch (const std::bad_alloc&) {
+        status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
+    }
+    close_finding(ctx.console);
+    // With --sarif, whatever the end: the log holds every message printed.
+    try {
+        write_sarif_log(ctx, status);
+    } catch (LinkError& error) {
+        status = report_fatal(ctx.console, error);
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
     }

@@ -18,6 +18,8 @@ namespace {
 constexpr char END_OF_FILE = 0x1A;
 
 void print_totals(LinkContext& ctx, long rom_total, long ram_total) {
+    close_finding(ctx.console);
+    if (ctx.options.quiet_run) return;
     std::fprintf(ctx.console.out, "TOTAL ROM SIZE %ld (%lXH) BYTES\n", rom_total,
                  static_cast<unsigned long>(rom_total));
     std::fprintf(ctx.console.out, "TOTAL RAM SIZE %ld (%lXH) BYTES\n", ram_total,

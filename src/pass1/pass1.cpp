@@ -6,6 +6,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "base/progress.h"
 #include "library/library_search.h"
 #include "pass1/input_faults.h"
 #include "pass1/object_reader.h"
@@ -52,7 +53,7 @@ void read_module_file(LinkContext& ctx, const char* name, ModuleTable& table, st
     ReaderState& reader = ctx.reader;
     reader.current_file = name;
     reader.unit_base = ctx.sections.unit_count;
-    print_processing(ctx.console.out, name);
+    print_progress(ctx, name);
     begin_module_externals(ctx);
     red_r_module(ctx, file);
     ++ctx.stats.modules_read;
@@ -103,7 +104,7 @@ void pass1(LinkContext& ctx) {
     bool libraries_requested = !ctx.options.opt_no_request && ctx.reader.requested_lib_count != 0;
     if (ctx.command.lib_file_names.empty() && !libraries_requested) fail_with_symbol_errors(ctx);
 
-    print_processing(ctx.console.out, "Libraries");
+    print_progress(ctx, "Libraries");
     // The search cycles end the run themselves when names stay unresolved.
     read_libraries(ctx);
 }

@@ -1,7 +1,9 @@
 #include <cstdint>
 
 #include "base/diagnostics.h"
+#include "base/explain.h"
 #include "base/link_context.h"
+#include "base/text_helpers.h"
 #include "pass1/object_reader.h"
 #include "pass2/range_explain.h"
 #include "pass2/relocation.h"
@@ -37,11 +39,20 @@ int32_t apply_prefix(int prefix, int32_t value) {
     }
 }
 
+bool wants_bit_symbol(int rel_type) { return rel_type == REL_BIT_NUMBER || rel_type == REL_BIT_ADDRESS; }
+
 // A name used where its kind does not fit the field is listed and the link
 // goes on; it alone does not fail the run.
 void report_type_mismatch(LinkContext& ctx, const char* name) {
     report_listed(ctx.console, ERR_LABEL_TYPE, name);
     ++ctx.warnings_listed;
+    const FindingPlace place = field_place(ctx);
+    place_finding(ctx.console, place);
+    if (explaining(ctx)) {
+        print_detail(ctx.console, "module " + place.module + ", section " + place.section + ", address " +
+                                      hex_text(place.address, 4) + ": the field wants " +
+                                      (wants_bit_symbol(ctx.pass2.rel_type) ? "a bit symbol" : "an address or value"));
+    }
 }
 
 // Up to this many, a module's external names are searched side by side; a

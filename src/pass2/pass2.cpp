@@ -5,6 +5,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "base/progress.h"
 #include "format/record_tags.h"
 #include "pass1/input_faults.h"
 #include "pass1/object_reader.h"
@@ -45,7 +46,7 @@ void pass2_object_file(LinkContext& ctx, const char* name, const ModuleTable& ta
     if (!find_contents(code_stream)) return;
 
     ctx.reader.current_file = name;
-    print_processing(ctx.console.out, name);
+    print_progress(ctx, name);
     ImageCursor reloc_stream = open_input(ctx, name);
     InputInUse reading_both(ctx, name, code_stream, &reloc_stream);
     seek_or_fail(reloc_stream, resume_offset, ctx.reader.current_file);
@@ -136,7 +137,7 @@ void pass2_requested_libs(LinkContext& ctx) {
 void pass2_module(LinkContext& ctx, const LibModule& module, ImageCursor& code_stream,
                   ImageCursor& reloc_stream) {
     const char* library = ctx.reader.current_file;
-    print_processing(ctx.console.out, library, module.name);
+    print_progress(ctx, library, module.name);
     seek_or_fail(code_stream, module.image_offset, library);
     // The header is read again for the module's source name; it makes the
     // same checks as in pass 1 (with -V the first comparison may be here).

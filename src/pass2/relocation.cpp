@@ -3,6 +3,7 @@
 #include "base/diagnostics.h"
 #include "base/link_context.h"
 #include "pass1/object_reader.h"
+#include "pass1/unit_place.h"
 #include "pass2/hex_writer.h"
 #include "pass2/range_explain.h"
 
@@ -88,7 +89,13 @@ void report_range_error(LinkContext& ctx, int number, int32_t value) {
     note_range_cause(ctx, number);
     report_listed(ctx.console, number, unit->section_name, (unsigned long)address,
                   (unsigned long)offset);
+    place_finding(ctx.console, field_place(ctx));
     explain_range_finding(ctx, number, value);
+}
+
+FindingPlace field_place(const LinkContext& ctx) {
+    const Pass2State& rel = ctx.pass2;
+    return unit_place(*ctx.sections.unit_table[std::size_t(rel.rel_unit)], uint32_t(rel.rel_address));
 }
 
 void patch_field(LinkContext& ctx, ImageCursor& code_stream) {

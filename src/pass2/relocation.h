@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "base/findings.h"
 #include "format/image_cursor.h"
 #include "format/relocation_codes.h"
 
@@ -31,6 +32,9 @@ int32_t check_relocation(LinkContext& ctx, int32_t value);
 
 // Reports a range error of the current entry and marks the link failed.
 // `value` is the expression's value (for a relative jump, its target).
+// The place of the current entry's field: its module, section and address.
+FindingPlace field_place(const LinkContext& ctx);
+
 void report_range_error(LinkContext& ctx, int number, int32_t value);
 
 // Copies the current field's placeholder bytes to the image with the

@@ -106,6 +106,9 @@ int64_t place_units(LinkContext& ctx, Section& section, int64_t start, int64_t l
     int64_t first_start = 0;
     bool overflow = false;
     bool relocatable_seen = false;
+    // The unit placed last, which ends at `addr`.
+    const Unit* previous = nullptr;
+    int64_t previous_start = 0;
     for (Unit* unit = section.units; unit != nullptr; unit = unit->next) {
         const bool first = unit == section.units;
         if (empty_extend_area && unit->size == 0) {
@@ -121,7 +124,8 @@ int64_t place_units(LinkContext& ctx, Section& section, int64_t start, int64_t l
                 bool tolerated = ctx.options.opt_absolute_overlap && !relocatable_seen &&
                                  (first || own >= first_start);
                 if (!tolerated) {
-                    report_overlap(ctx, section.name, own, *unit);
+                    report_overlap(ctx, {section.name, unit, own, own + unit_size(*unit)},
+                                   {section.name, previous, previous_start, addr});
                     section.overlap = 1;
                 }
             }
@@ -130,6 +134,8 @@ int64_t place_units(LinkContext& ctx, Section& section, int64_t start, int64_t l
             relocatable_seen = true;
         }
         if (first) first_start = addr;
+        previous = unit;
+        previous_start = addr;
         unit->address = to_field(addr);
         addr += unit_size(*unit);
         if (addr > limit) overflow = true;

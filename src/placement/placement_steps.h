@@ -42,7 +42,18 @@ int64_t place_units(LinkContext& ctx, Section& section, int64_t start, int64_t l
 void check_overlap(LinkContext& ctx, const Section& section, const OverlapIndex& placed);
 
 // Error 11 for `unit`, which starts at `address` inside section `name`.
-void report_overlap(LinkContext& ctx, const char* name, int64_t address, const Unit& unit);
+// One side of an overlap: the section, the unit named for it, and the
+// addresses it takes (the end exclusive).
+struct OverlapSide {
+    const char* section;
+    const Unit* unit;
+    int64_t start;
+    int64_t end;
+};
+
+// Error 11 for `named`, the side that starts higher; with --explain, the
+// other side and the range they share.
+void report_overlap(LinkContext& ctx, const OverlapSide& named, const OverlapSide& other);
 
 // Gives the units of each section one ROM/RAM attribute, reporting sections
 // whose units disagree.
