@@ -5,6 +5,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "pass1/unit_place.h"
 #include "command/image_options.h"
 #include "pass2/hex_writer.h"
 #include "placement/unit_values.h"
@@ -41,6 +42,7 @@ void check_contents_under_checksums(LinkContext& ctx, const FlashImage& image) {
             ctx.link_failed = 1;
             report_listed(ctx.console, ERR_CHECKSUM_ON_CONTENTS, checksum_description(ctx, checksum).c_str(),
                           unit != nullptr ? unit->section_name : "", file.c_str());
+            if (unit != nullptr) place_finding(ctx.console, unit_place(*unit, uint32_t(address)));
             break;
         }
     }

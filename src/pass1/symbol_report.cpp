@@ -36,16 +36,29 @@ void explain_multiple_definition(LinkContext& ctx, const SymbolEntry& entry) {
     }
 }
 
+FindingPlace definer_place(const char* file, const char* member) {
+    FindingPlace place;
+    if (file != nullptr) place.file = file;
+    place.module = module_name(file, member);
+    return place;
+}
+
 }  // namespace
 
 void report_symbol_errors(LinkContext& ctx) {
     for (const SymbolEntry* entry : ctx.symbols.in_name_order()) {
         if (entry->state == SYM_UNDEFINED) {
             report_listed(ctx.console, ERR_UNRESOLVED, entry->name, entry->file_name);
+            place_finding(ctx.console, definer_place(entry->file_name, entry->member_name));
             explain_unresolved(ctx, *entry);
         } else if (entry->state == SYM_MULTIPLE) {
             report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry->name, entry->file_name,
                           ctx.symbols.second_definer(*entry));
+            place_finding(ctx.console, definer_place(entry->file_name, entry->member_name));
+            if (const char* other = ctx.symbols.second_definer(*entry)) {
+                relate_finding(ctx.console, {"the other definition of \"" + std::string(entry->name) + "\"",
+                                             definer_place(other, nullptr)});
+            }
             explain_multiple_definition(ctx, *entry);
         }
     }

@@ -156,6 +156,10 @@ private:
         } else if (length != pointer_size) {
             report_listed(ctx_.console, ERR_POINTER_LENGTH);
             ++ctx_.warnings_listed;
+            FindingPlace place;
+            if (ctx_.reader.current_file != nullptr) place.file = ctx_.reader.current_file;
+            place.module = module_name(ctx_.reader.current_file, ctx_.reader.current_member);
+            place_finding(ctx_.console, std::move(place));
         }
         out_.print("\n# POINTER %X\n", static_cast<unsigned>(length));
     }

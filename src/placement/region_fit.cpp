@@ -5,6 +5,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "pass1/unit_place.h"
 #include "placement/region_contributors.h"
 #include "placement/region_layout.h"
 #include "placement/unit_values.h"
@@ -21,6 +22,9 @@ constexpr const char* INDENT = "             ";
 
 void list_contributor(LinkContext& ctx, const std::string& module, int64_t bytes) {
     report_listed_more(ctx.console, "%s%-24s %6lld bytes\n", INDENT, module.c_str(), static_cast<long long>(bytes));
+    FindingPlace place;
+    place.module = module;
+    relate_finding(ctx.console, {"contributor " + module + ": " + std::to_string(bytes) + " bytes", std::move(place)});
 }
 
 void report_overflows(LinkContext& ctx, const RegionLayout& layout, int region_no) {
@@ -32,6 +36,8 @@ void report_overflows(LinkContext& ctx, const RegionLayout& layout, int region_n
         ctx.link_failed = 1;
         report_listed(ctx.console, ERR_REGION_OVERFLOW, overflow.section->name, region.name.c_str(),
                       int(std::min<int64_t>(overflow.bytes, INT_MAX)));
+        const Unit& first = *overflow.section->units;
+        place_finding(ctx.console, unit_place(first, uint32_t(first.address)));
     }
     if (!found) return;
     report_listed_more(ctx.console, "%sregion %s %04llX-%04llX holds %lld of %lld bytes; largest contributors:\n",
@@ -54,6 +60,7 @@ void check_region_fit(LinkContext& ctx) {
         ctx.link_failed = 1;
         report_listed(ctx.console, ERR_OUTSIDE_REGIONS, unit->section_name,
                       static_cast<unsigned long>(static_cast<uint32_t>(unit->address)), unit->ram ? "RAM" : "ROM");
+        place_finding(ctx.console, unit_place(*unit, uint32_t(unit->address)));
         list_contributor(ctx, module_label(*unit), unit_size(*unit));
     }
 }

@@ -2,11 +2,33 @@
 #include <vector>
 
 #include "base/diagnostics.h"
+#include "base/explain.h"
 #include "base/link_context.h"
+#include "base/text_helpers.h"
+#include "pass1/unit_place.h"
 #include "placement/placement_steps.h"
 #include "placement/unit_values.h"
 
 namespace orv {
+namespace {
+
+const char* kind_of(const Unit& unit) { return unit.ram ? "RAM" : "ROM"; }
+
+// Error 23 points at the unit whose attribute differs; --explain names it
+// and the unit that gave the section its attribute.
+void explain_section_type(LinkContext& ctx, const Unit& first, const Unit& unit) {
+    const uint32_t address = uint32_t(unit.address);
+    place_finding(ctx.console, unit_place(unit, address));
+    relate_finding(ctx.console, {std::string("the first ") + kind_of(first) + " part of the section",
+                                 unit_place(first, uint32_t(first.address))});
+    if (!explaining(ctx)) return;
+    print_detail(ctx.console, "module " + module_name(unit.file_name, unit.member_name) + ", section " +
+                                  unit.section_name + ", address " + hex_text(address, 4) + ": its part is " +
+                                  kind_of(unit) + ", the part of " + module_name(first.file_name, first.member_name) +
+                                  " at " + hex_text(uint32_t(first.address), 4) + " is " + kind_of(first));
+}
+
+}  // namespace
 
 // A section is ROM or RAM as a whole. Empty ROM units carry no attribute of
 // their own (an assembler emits them for sections a module only names), so
@@ -14,15 +36,18 @@ namespace orv {
 void check_section_types(LinkContext& ctx) {
     for (Section* section = ctx.sections.section_list; section != nullptr; section = section->next) {
         int type = -1;  // undetermined
+        const Unit* first_typed = nullptr;  // the unit that set the type
         bool mismatch = false;
         for (const Unit* unit = section->units; unit != nullptr; unit = unit->next) {
             if (unit->ram == 0 && unit->size == 0) continue;
             if (type < 0) {
+                first_typed = unit;
                 type = unit->ram;
             } else if (unit->ram != type) {
                 mismatch = true;
                 report_listed(ctx.console, ERR_SECTION_TYPE, section->name);
                 ++ctx.warnings_listed;
+                explain_section_type(ctx, *first_typed, *unit);
             }
         }
         if (type < 0) type = 0;
