@@ -52,6 +52,13 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "SECTION %s will not fit in region %s: overflowed by %d bytes\n",
     "SECTION %s ADDRESS=%04lX lies outside every %s region\n",
     "Write error on %s\n",
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    "Invalid symbol definition \"%s\"\n",
+    "Orphan section. SECTION=%s ADDRESS=%04lX in %s\n",
 };
 
 // The columns a name takes once print_name has escaped it.
@@ -150,6 +157,7 @@ int exit_status_of(int number) {
     case ERR_REGION_DECLARATION:
     case ERR_DEPENDENCY_FILE:
     case ERR_OUTPUT_EXCLUDES:
+    case ERR_SYMBOL_DEFINITION:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:

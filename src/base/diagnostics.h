@@ -49,9 +49,12 @@ enum ErrorNo : int {
     ERR_REGION_OVERFLOW = 34,
     ERR_OUTSIDE_REGIONS = 35,
     ERR_CONSOLE_WRITE = 36,
+    // Start-up code and layout: --defsym and --orphan-handling.
+    ERR_SYMBOL_DEFINITION = 42,
+    ERR_ORPHAN_SECTION = 43,
 };
 
-constexpr int ERROR_COUNT = 37;
+constexpr int ERROR_COUNT = 44;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "command/symbol_definition.h"
+
 namespace orv {
 
 // The options of the command parameters field.
@@ -38,6 +40,11 @@ struct Options {
     const char* dependency_file = nullptr;  // --dependency-file=FILE: a make rule
     const char* output_file = nullptr;      // --output=FILE: the HEX file's exact name
     const char* out_option = nullptr;  // the first -O or -F token, which --output excludes
+
+    // Start-up code and layout.
+    int section_symbols = 0;  // --section-symbols: the linker defines __start_NAME and __stop_NAME
+    std::vector<SymbolDefinition> symbol_definitions;        // --defsym=NAME=VALUE, in command order
+    OrphanHandling orphan_handling = OrphanHandling::PLACE;  // --orphan-handling=place|warn|error
 };
 
 }  // namespace orv

@@ -96,7 +96,7 @@ void read_libraries(LinkContext& ctx) {
             }
         }
         // A cycle that takes nothing in cannot resolve anything more.
-        if (!state.member_added) fail_with_symbol_errors(ctx);
+        if (!state.member_added) return;
     }
 }
 
