@@ -48,8 +48,9 @@ echo "== orvlib: the run-time library"
 # with the vectors at its top.
 regions=(--region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF --region=FLASH:ROM:C000-FEFF
          --region=SPECIAL:ROM:FF00-FFFF)
+# The start-up code clears DATA between the names that --section-symbols defines.
 link_command=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S "${regions[@]}" --print-memory-usage
-              --memory-map=STARTUP.xhtml)
+              --memory-map=STARTUP.xhtml --section-symbols)
 echo "== orvlink ${link_command[*]}"
 # Line-buffered standard output keeps the linker's two streams in the order
 # a terminal shows them, also when this script's output goes to a file.
