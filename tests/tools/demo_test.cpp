@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/hex_readback.h"
 #include "support/run_linker.h"
@@ -191,20 +192,21 @@ TEST_F(Demo, TheHexFileIsReadByObjcopy) {
     // 0200 up to 0220, calls main at C017, and the vectors point to tick
     // (FF00) and start (C000).
     ASSERT_EQ(image.bytes.size(), 0x10000u - 0xC000u);
-    auto at = [&](uint32_t address) { return image.bytes[address - 0xC000]; };
-    EXPECT_EQ(at(0xC003), 0xCE);
-    EXPECT_EQ(at(0xC004), 0x00);
-    EXPECT_EQ(at(0xC005), 0x02);
-    EXPECT_EQ(at(0xC006), 0x8C);
-    EXPECT_EQ(at(0xC007), 0x20);
-    EXPECT_EQ(at(0xC008), 0x02);
-    EXPECT_EQ(at(0xC010), 0xBD);
-    EXPECT_EQ(at(0xC011), 0x17);
-    EXPECT_EQ(at(0xC012), 0xC0);
-    EXPECT_EQ(at(0xFFFC), 0x00);
-    EXPECT_EQ(at(0xFFFD), 0xFF);
-    EXPECT_EQ(at(0xFFFE), 0x00);
-    EXPECT_EQ(at(0xFFFF), 0xC0);
+    struct Field {
+        uint32_t address;
+        std::vector<uint8_t> bytes;
+    };
+    const Field fields[] = {
+        {0xC003, {0xCE, 0x00, 0x02}},  // LDX #__start_DATA
+        {0xC006, {0x8C, 0x20, 0x02}},  // CPX #__stop_DATA
+        {0xC010, {0xBD, 0x17, 0xC0}},  // JSR main
+        {0xFFFC, {0x00, 0xFF, 0x00, 0xC0}},
+    };
+    for (const Field& field : fields) {
+        const std::vector<uint8_t> found(image.bytes.begin() + (field.address - 0xC000),
+                                         image.bytes.begin() + (field.address - 0xC000 + field.bytes.size()));
+        EXPECT_EQ(found, field.bytes) << std::hex << field.address;
+    }
 }
 
 // print needs putc, which stands before it in the library: the first search
