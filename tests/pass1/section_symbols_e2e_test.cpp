@@ -154,6 +154,28 @@ TEST(SectionSymbols, ALibraryDefinitionStandsAndTheDefinersAreListed) {
               "__stop_DATA symbol 0x4321 L.LIB STOP\n");
 }
 
+// A --defsym may follow a name the linker defines for a section, and one
+// may take the place of such a name: the linker then leaves it alone.
+TEST(SectionSymbols, DefinitionsFromTheCommandFollowOrReplaceThem) {
+    TempDir dir;
+    ObjectWriter w;
+    w.header("main.src")
+        .units({{"P", 0, 0, 0, 4}, {"DATA", 1, 0, 0, 8}})
+        .externals({"__start_DATA", "heap"})
+        .relocation(0, {{0, REL_ADDRESS, 2, e(name_term("__start_DATA"))}, {2, REL_ADDRESS, 2, e(name_term("heap"))}})
+        .contents(0, {{0, Bytes(4, 0)}})
+        .end();
+    dir.write("MAIN.ROV", w.bytes());
+    RunResult run = run_orvlink(dir.path(), {"--section-symbols", "--defsym=heap=__stop_DATA+0x10",
+                                             "--defsym=__start_DATA=0x300", "MAIN,,P=C000 DATA=200,-. -MS"});
+    EXPECT_EQ(run.status, 0) << run.out;
+    const Bytes image = image_of(dir);
+    EXPECT_EQ(field(image, 0, 2), 0x0300u);
+    EXPECT_EQ(field(image, 2, 2), 0x0218u);
+    EXPECT_EQ(map_listing(dir, "GLOBAL LABEL INFORMATION"), "__stop_DATA     0208   heap            0218   ");
+    EXPECT_EQ(map_listing(dir, "GLOBAL SYMBOL INFORMATION"), "__start_DATA    0300   ");
+}
+
 // A name whose section does not exist stays unresolved; --explain says so
 // and names the section closest to it.
 TEST(SectionSymbols, ANameWithoutItsSectionIsUnresolvedAndExplained) {

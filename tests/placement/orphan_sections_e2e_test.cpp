@@ -95,6 +95,21 @@ TEST(OrphanSections, WithoutSectionInformationEverySectionIsReported) {
               "TOTAL ROM SIZE 10 (AH) BYTES\nTOTAL RAM SIZE 16 (10H) BYTES\n");
 }
 
+// With regions declared, a forgotten ROM section placed after the RAM is
+// named as forgotten before the region check finds it outside the ROM.
+TEST(OrphanSections, TheForgottenSectionIsNamedBeforeTheRegionFinding) {
+    TempDir dir;
+    write_program(dir);
+    RunResult run = run_orvlink(dir.path(), {"--orphan-handling=warn", "--region=RAM:RAM:0000-03FF",
+                                             "--region=ROM:ROM:C000-FFFF", FIELDS});
+    EXPECT_EQ(run.status, 1);
+    const std::size_t orphan = run.out.find(ORPHAN);
+    const std::size_t outside = run.out.find("ERROR NO.35: SECTION EXTRA ADDRESS=0210 lies outside every ROM region\n");
+    ASSERT_NE(orphan, std::string::npos) << run.out;
+    ASSERT_NE(outside, std::string::npos) << run.out;
+    EXPECT_LT(orphan, outside);
+}
+
 TEST(OrphanSections, AnUnknownModeIsAParameterError) {
     TempDir dir;
     write_program(dir);
