@@ -154,6 +154,37 @@ TEST(SectionSymbols, ALibraryDefinitionStandsAndTheDefinersAreListed) {
               "__stop_DATA symbol 0x4321 L.LIB STOP\n");
 }
 
+// USER, taken in for userfn, is the first to refer to __stop_DATA; STOP,
+// which defines it, stands before USER and so is taken in by the next cycle,
+// before the linker would define the name.
+TEST(SectionSymbols, ANameFirstNeededByALibraryModuleIsStillLookedForInTheLibraries) {
+    TempDir dir;
+    ObjectWriter main_module, stop_module, user_module;
+    main_module.header("main.src")
+        .units({{"P", 0, 0, 0, 2}, {"DATA", 1, 0, 0, 8}})
+        .externals({"userfn"})
+        .relocation(0, {{0, REL_ADDRESS, 2, e(name_term("userfn"))}})
+        .contents(0, {{0, Bytes(2, 0)}})
+        .end();
+    stop_module.header("stop.src").symbols({{0x4321, "__stop_DATA"}}).end();
+    user_module.header("user.src")
+        .units({{"P", 0, 0, 0, 2}})
+        .labels(0, {{0, "userfn"}})
+        .externals({"__stop_DATA"})
+        .relocation(0, {{0, REL_VALUE, 2, e(name_term("__stop_DATA"))}})
+        .contents(0, {{0, Bytes(2, 0)}})
+        .end();
+    dir.write("MAIN.ROV", main_module.bytes());
+    dir.write("L.LIB", LibraryWriter().add("STOP", stop_module.bytes()).add("USER", user_module.bytes()).bytes());
+    RunResult run = run_orvlink(dir.path(), {"--section-symbols", "MAIN,L,P=C000 DATA=200,-."});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("processing \"L.LIB ( USER )\"\nprocessing \"L.LIB ( STOP )\"\n"), std::string::npos)
+        << run.out;
+    const Bytes image = image_of(dir);
+    EXPECT_EQ(field(image, 0, 2), 0xC002u);
+    EXPECT_EQ(field(image, 2, 2), 0x4321u);
+}
+
 // A --defsym may follow a name the linker defines for a section, and one
 // may take the place of such a name: the linker then leaves it alone.
 TEST(SectionSymbols, DefinitionsFromTheCommandFollowOrReplaceThem) {
