@@ -53,8 +53,9 @@ regions=(--region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF --region=FLASH:RO
 # The flash image for the programmer: a CRC-16 of the flash region, less its
 # last two bytes, goes into those two bytes, for the boot code to check.
 image=(--checksum=crc16-ibm-3740@C000-FEFD:FEFE --binary=STARTUP.BIN)
+# The start-up code clears DATA between the names that --section-symbols defines.
 link_command=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S "${regions[@]}" --print-memory-usage
-              --memory-map=STARTUP.xhtml "${image[@]}")
+              --memory-map=STARTUP.xhtml --section-symbols "${image[@]}")
 echo "== orvlink ${link_command[*]}"
 # Line-buffered standard output keeps the linker's two streams in the order
 # a terminal shows them, also when this script's output goes to a file.

@@ -55,9 +55,12 @@ enum ErrorNo : int {
     ERR_CHECKSUM_ON_CONTENTS = 39,
     ERR_CHECKSUM_LIMIT = 40,
     ERR_CHECKSUM_OVERLAP = 41,
+    // Start-up code and layout: --defsym and --orphan-handling.
+    ERR_SYMBOL_DEFINITION = 42,
+    ERR_ORPHAN_SECTION = 43,
 };
 
-constexpr int ERROR_COUNT = 42;
+constexpr int ERROR_COUNT = 44;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);

@@ -12,6 +12,7 @@
 #include "library/library_state.h"
 #include "output/output_state.h"
 #include "pass1/cross_references.h"
+#include "pass1/linker_symbols_state.h"
 #include "pass1/pass1_state.h"
 #include "pass1/reader_state.h"
 #include "pass1/sections.h"
@@ -46,6 +47,7 @@ struct LinkContext {
     CrossReferences cross_references;   // --cref
     RegionTable regions;
     ImageRequest image;  // --fill, --binary, --srec, --checksum
+    LinkerSymbols linker_symbols;  // --defsym, --section-symbols
     FindingLog findings;  // the listed findings, for the link report
     LinkStats stats;
     OpenedInputs opened_inputs;  // for the dependency file

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "command/symbol_definition.h"
+
 namespace orv {
 
 // The options of the command parameters field.
@@ -43,6 +45,11 @@ struct Options {
     const char* binary_option = nullptr;  // --binary=FILE[@START-END]
     const char* srec_option = nullptr;    // --srec=FILE
     std::vector<std::string> checksum_options;  // --checksum=MODEL@START-END:PLACE[:be], repeatable
+
+    // Start-up code and layout.
+    int section_symbols = 0;  // --section-symbols: the linker defines __start_NAME and __stop_NAME
+    std::vector<SymbolDefinition> symbol_definitions;        // --defsym=NAME=VALUE, in command order
+    OrphanHandling orphan_handling = OrphanHandling::PLACE;  // --orphan-handling=place|warn|error
 };
 
 }  // namespace orv

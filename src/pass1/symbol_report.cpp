@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "base/diagnostics.h"
 #include "base/explain.h"
 #include "base/link_context.h"
 #include "library/why_extract.h"
+#include "pass1/linker_symbols.h"
 
 namespace orv {
 namespace {
@@ -43,9 +45,14 @@ void report_symbol_errors(LinkContext& ctx) {
         if (entry->state == SYM_UNDEFINED) {
             report_listed(ctx.console, ERR_UNRESOLVED, entry->name, entry->file_name);
             explain_unresolved(ctx, *entry);
+            explain_missing_section(ctx, *entry);
         } else if (entry->state == SYM_MULTIPLE) {
-            report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry->name, entry->file_name,
-                          ctx.symbols.second_definer(*entry));
+            // --defsym defines its names before any module is read; a module
+            // that defines one too is named first, and --defsym as the other.
+            const char* first = entry->file_name;
+            const char* other = ctx.symbols.second_definer(*entry);
+            if (first == ctx.linker_symbols.defsym_definer) std::swap(first, other);
+            report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry->name, first, other);
             explain_multiple_definition(ctx, *entry);
         }
     }
