@@ -1,0 +1,186 @@
+#include "orvsize/json_value.h"
+
+#include <cstdlib>
+
+namespace orvsize {
+namespace {
+
+// Nesting deeper than this is no link report; it would only exhaust the stack.
+constexpr int DEPTH_LIMIT = 64;
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : text_(text) {}
+
+    JsonValue document() {
+        JsonValue value = parse_value(0);
+        skip_blanks();
+        if (at_ != text_.size()) fail("text after the document");
+        return value;
+    }
+
+private:
+    [[noreturn]] void fail(const std::string& what) const {
+        throw JsonError("offset " + std::to_string(at_) + ": " + what);
+    }
+
+    void skip_blanks() {
+        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' || text_[at_] == '\t')) {
+            ++at_;
+        }
+    }
+
+    bool take(char c) {
+        skip_blanks();
+        if (at_ < text_.size() && text_[at_] == c) {
+            ++at_;
+            return true;
+        }
+        return false;
+    }
+
+    void expect(char c) {
+        if (!take(c)) fail(std::string("expected ") + c);
+    }
+
+    bool take_word(std::string_view word) {
+        if (text_.substr(at_, word.size()) != word) return false;
+        at_ += word.size();
+        return true;
+    }
+
+    JsonValue parse_value(int depth) {
+        if (depth > DEPTH_LIMIT) fail("nested too deeply");
+        skip_blanks();
+        if (at_ >= text_.size()) fail("the text ends where a value should be");
+        JsonValue value;
+        const char c = text_[at_];
+        if (c == '{') {
+            ++at_;
+            value.kind = JsonValue::Kind::OBJECT;
+            if (take('}')) return value;
+            do {
+                skip_blanks();
+                std::string name = parse_string();
+                expect(':');
+                value.members.emplace_back(std::move(name), parse_value(depth + 1));
+            } while (take(','));
+            expect('}');
+        } else if (c == '[') {
+            ++at_;
+            value.kind = JsonValue::Kind::ARRAY;
+            if (take(']')) return value;
+            do {
+                value.items.push_back(parse_value(depth + 1));
+            } while (take(','));
+            expect(']');
+        } else if (c == '"') {
+            value.kind = JsonValue::Kind::STRING;
+            value.text = parse_string();
+        } else if (take_word("true") || take_word("false")) {
+            value.kind = JsonValue::Kind::BOOL;
+            value.flag = c == 't';
+        } else if (take_word("null")) {
+        } else {
+            value.kind = JsonValue::Kind::NUMBER;
+            value.number = parse_number();
+        }
+        return value;
+    }
+
+    double parse_number() {
+        const std::size_t start = at_;
+        if (at_ < text_.size() && text_[at_] == '-') ++at_;
+        auto digits = [this] {
+            const std::size_t from = at_;
+            while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') ++at_;
+            return at_ > from;
+        };
+        if (!digits()) fail("not a value");
+        if (at_ < text_.size() && text_[at_] == '.') {
+            ++at_;
+            if (!digits()) fail("a number's fraction has no digits");
+        }
+        if (at_ < text_.size() && (text_[at_] == 'e' || text_[at_] == 'E')) {
+            ++at_;
+            if (at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-')) ++at_;
+            if (!digits()) fail("a number's exponent has no digits");
+        }
+        return std::strtod(std::string(text_.substr(start, at_ - start)).c_str(), nullptr);
+    }
+
+    unsigned hex4() {
+        if (text_.size() - at_ < 4) fail("a \\u escape needs four hexadecimal digits");
+        unsigned value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = text_[at_++];
+            value <<= 4;
+            if (c >= '0' && c <= '9') value |= unsigned(c - '0');
+            else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') value |= unsigned((c | 0x20) - 'a' + 10);
+            else fail("a \\u escape needs four hexadecimal digits");
+        }
+        return value;
+    }
+
+    // The link report writes names' bytes above 0x7E as \u00XX of the byte:
+    // they are read back as those bytes.
+    std::string parse_string() {
+        if (at_ >= text_.size() || text_[at_] != '"') fail("expected a string");
+        ++at_;
+        std::string out;
+        for (;;) {
+            if (at_ >= text_.size()) fail("the text ends inside a string");
+            const char c = text_[at_++];
+            if (c == '"') return out;
+            if (static_cast<unsigned char>(c) < 0x20) fail("a control byte inside a string");
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (at_ >= text_.size()) fail("the text ends inside a string");
+            const char e = text_[at_++];
+            switch (e) {
+            case '"': case '\\': case '/': out += e; break;
+            case 'b': out += '\b'; break;
+            case 'f': out += '\f'; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'u': {
+                const unsigned code = hex4();
+                if (code < 0x100) {
+                    out += char(code);
+                } else {
+                    // Other characters as UTF-8 (surrogates stay as they are written).
+                    if (code < 0x800) {
+                        out += char(0xC0 | (code >> 6));
+                    } else {
+                        out += char(0xE0 | (code >> 12));
+                        out += char(0x80 | ((code >> 6) & 0x3F));
+                    }
+                    out += char(0x80 | (code & 0x3F));
+                }
+                break;
+            }
+            default:
+                fail("an unknown escape in a string");
+            }
+        }
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace
+
+const JsonValue* JsonValue::find(std::string_view name) const {
+    for (const auto& member : members) {
+        if (member.first == name) return &member.second;
+    }
+    return nullptr;
+}
+
+JsonValue parse_json(std::string_view text) { return Parser(text).document(); }
+
+}  // namespace orvsize
