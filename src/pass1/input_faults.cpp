@@ -173,6 +173,7 @@ std::optional<InputFault> locate_input_fault(const LinkContext& ctx, const LinkE
 std::string damaged_input_text(const LinkError& error, const ImageCursor& input) {
     char message[64];
     std::snprintf(message, sizeof message, error_text(error.number()), error.argument().c_str());
+    for (char* end = message + std::strlen(message); end != message && end[-1] == '\n';) *--end = '\0';
     const CheckText* check = check_of(error);
     if (check == nullptr || check->expected == nullptr) return message;
     const InputFault fault = fault_at(*check, input_position(input), "");
