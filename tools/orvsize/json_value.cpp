@@ -10,7 +10,8 @@ constexpr int DEPTH_LIMIT = 64;
 
 class Parser {
 public:
-    explicit Parser(std::string_view text) : text_(text) {}
+    Parser(std::string_view text, const std::vector<std::string_view>* wanted, JsonElementSink* elements)
+        : text_(text), wanted_(wanted), elements_(elements) {}
 
     JsonValue document() {
         JsonValue value = parse_value(0);
@@ -63,6 +64,11 @@ private:
                 skip_blanks();
                 std::string name = parse_string();
                 expect(':');
+                if (depth == 0 && wanted_ != nullptr && !is_wanted(name)) {
+                    skip_value(depth + 1);
+                    continue;
+                }
+                if (depth == 0) member_ = name;
                 value.members.emplace_back(std::move(name), parse_value(depth + 1));
             } while (take(','));
             expect('}');
@@ -71,7 +77,11 @@ private:
             value.kind = JsonValue::Kind::ARRAY;
             if (take(']')) return value;
             do {
-                value.items.push_back(parse_value(depth + 1));
+                if (depth == 1 && elements_ != nullptr) {
+                    elements_->element(member_, parse_value(depth + 1));
+                } else {
+                    value.items.push_back(parse_value(depth + 1));
+                }
             } while (take(','));
             expect(']');
         } else if (c == '"') {
@@ -88,6 +98,63 @@ private:
         return value;
     }
 
+    bool is_wanted(std::string_view name) const {
+        for (std::string_view wanted : *wanted_) {
+            if (wanted == name) return true;
+        }
+        return false;
+    }
+
+    // Checks one value as parse_value does, keeping nothing.
+    void skip_value(int depth) {
+        if (depth > DEPTH_LIMIT) fail("nested too deeply");
+        skip_blanks();
+        if (at_ >= text_.size()) fail("the text ends where a value should be");
+        const char c = text_[at_];
+        if (c == '{') {
+            ++at_;
+            if (take('}')) return;
+            do {
+                skip_blanks();
+                skip_string();
+                expect(':');
+                skip_value(depth + 1);
+            } while (take(','));
+            expect('}');
+        } else if (c == '[') {
+            ++at_;
+            if (take(']')) return;
+            do {
+                skip_value(depth + 1);
+            } while (take(','));
+            expect(']');
+        } else if (c == '"') {
+            skip_string();
+        } else if (!take_word("true") && !take_word("false") && !take_word("null")) {
+            parse_number();
+        }
+    }
+
+    // A string passed over: its escapes are checked, not decoded.
+    void skip_string() {
+        if (at_ >= text_.size() || text_[at_] != '"') fail("expected a string");
+        ++at_;
+        for (;;) {
+            if (at_ >= text_.size()) fail("the text ends inside a string");
+            const char c = text_[at_++];
+            if (c == '"') return;
+            if (static_cast<unsigned char>(c) < 0x20) fail("a control byte inside a string");
+            if (c != '\\') continue;
+            if (at_ >= text_.size()) fail("the text ends inside a string");
+            const char e = text_[at_++];
+            if (e == 'u') {
+                hex4();
+            } else if (std::string_view("\"\\/bfnrt").find(e) == std::string_view::npos) {
+                fail("an unknown escape in a string");
+            }
+        }
+    }
+
     double parse_number() {
         const std::size_t start = at_;
         if (at_ < text_.size() && text_[at_] == '-') ++at_;
@@ -97,6 +164,13 @@ private:
             return at_ > from;
         };
         if (!digits()) fail("not a value");
+        const bool integer = at_ >= text_.size() || (text_[at_] != '.' && text_[at_] != 'e' && text_[at_] != 'E');
+        if (integer && at_ - start <= 15) {
+            // The report's numbers are integers: read them without strtod.
+            double value = 0;
+            for (std::size_t i = text_[start] == '-' ? start + 1 : start; i < at_; ++i) value = value * 10 + (text_[i] - '0');
+            return text_[start] == '-' ? -value : value;
+        }
         if (at_ < text_.size() && text_[at_] == '.') {
             ++at_;
             if (!digits()) fail("a number's fraction has no digits");
@@ -129,6 +203,14 @@ private:
         ++at_;
         std::string out;
         for (;;) {
+            // A run of plain characters goes in at once.
+            std::size_t plain = at_;
+            while (plain < text_.size() && text_[plain] != '"' && text_[plain] != '\\' &&
+                   static_cast<unsigned char>(text_[plain]) >= 0x20) {
+                ++plain;
+            }
+            out.append(text_, at_, plain - at_);
+            at_ = plain;
             if (at_ >= text_.size()) fail("the text ends inside a string");
             const char c = text_[at_++];
             if (c == '"') return out;
@@ -169,6 +251,9 @@ private:
     }
 
     std::string_view text_;
+    const std::vector<std::string_view>* wanted_;
+    JsonElementSink* elements_;
+    std::string member_;  // the top-level member being read
     std::size_t at_ = 0;
 };
 
@@ -181,6 +266,8 @@ const JsonValue* JsonValue::find(std::string_view name) const {
     return nullptr;
 }
 
-JsonValue parse_json(std::string_view text) { return Parser(text).document(); }
+JsonValue parse_json(std::string_view text, const std::vector<std::string_view>* wanted, JsonElementSink* elements) {
+    return Parser(text, wanted, elements).document();
+}
 
 }  // namespace orvsize

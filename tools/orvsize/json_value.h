@@ -31,7 +31,21 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Parses one JSON text; throws JsonError naming the offset of a fault.
-JsonValue parse_json(std::string_view text);
+// Takes the elements of the top-level object's arrays one at a time, so
+// that a report of a hundred thousand rows is never held whole.
+class JsonElementSink {
+public:
+    virtual ~JsonElementSink() = default;
+    // One element of the array that is the top-level member `array`.
+    virtual void element(std::string_view array, const JsonValue& value) = 0;
+};
+
+// Parses one JSON text; throws JsonError naming the offset of a fault. When
+// `wanted` is given, only those members of the top-level object are kept:
+// the others are checked as JSON and passed over (a big report's globals).
+// With `elements`, the top-level object's arrays stay empty and their
+// elements go to it instead.
+JsonValue parse_json(std::string_view text, const std::vector<std::string_view>* wanted = nullptr,
+                     JsonElementSink* elements = nullptr);
 
 }  // namespace orvsize

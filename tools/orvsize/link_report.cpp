@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <unordered_map>
 
 #include "orvsize/json_value.h"
 
@@ -34,14 +35,6 @@ int64_t number_of(const JsonValue& object, std::string_view name) {
     return int64_t(value);
 }
 
-const std::vector<JsonValue>& rows_of(const JsonValue& report, std::string_view name) {
-    const std::vector<JsonValue>& items = member(report, name, Kind::ARRAY).items;
-    for (const JsonValue& item : items) {
-        if (item.kind != Kind::OBJECT) throw ReportError("not a link report: an element of \"" + std::string(name) + "\" is no object");
-    }
-    return items;
-}
-
 std::string module_name(const JsonValue& row) {
     const std::string member_name = text_of(row, "library_module");
     const std::string file = text_of(row, "file");
@@ -61,10 +54,81 @@ const std::vector<SizeRow>& LinkReport::rows(Grouping by) const {
     return regions;
 }
 
+namespace {
+
+// The rows of the report's arrays as the parser hands them over. A fault is
+// kept until the document is known to be a link report of this version.
+class ReportRows : public JsonElementSink {
+public:
+    void element(std::string_view array, const JsonValue& row) override {
+        if (!fault_.empty()) return;
+        try {
+            if (row.kind != Kind::OBJECT) {
+                throw ReportError("not a link report: an element of \"" + std::string(array) + "\" is no object");
+            }
+            take(array, row);
+        } catch (const ReportError& error) {
+            fault_ = error.what();
+        }
+    }
+
+    // The sizes, once the whole document is read.
+    LinkReport finish(const JsonValue& report) {
+        for (const char* array : {"regions", "sections", "units", "functions", "libraries"}) member(report, array, Kind::ARRAY);
+        if (!fault_.empty()) throw ReportError(fault_);
+        for (const auto& [key, bytes] : module_bytes_) sizes_.modules.push_back({key.first, "", key.second, bytes});
+        for (std::size_t i = 0; i < sizes_.functions.size(); ++i) {
+            auto kind = unit_kind_.find(function_units_[i]);
+            sizes_.functions[i].kind = kind != unit_kind_.end() ? kind->second : "-";
+        }
+        const JsonValue& totals = member(report, "totals", Kind::OBJECT);
+        sizes_.rom = number_of(totals, "rom");
+        sizes_.ram = number_of(totals, "ram");
+        return std::move(sizes_);
+    }
+
+private:
+    void take(std::string_view array, const JsonValue& row) {
+        if (array == "regions") {
+            const std::string kind = text_of(row, "kind");
+            sizes_.regions.push_back({text_of(row, "name"), "", kind.empty() ? "-" : kind, number_of(row, "used"),
+                                      number_of(row, "size")});
+        } else if (array == "sections") {
+            sizes_.sections.push_back({text_of(row, "name"), "", text_of(row, "kind"), number_of(row, "length")});
+        } else if (array == "libraries") {
+            const std::string name = text_of(row, "library");
+            const int64_t rom = number_of(row, "rom"), ram = number_of(row, "ram");
+            // A row per kind the library fills; one ROM row of 0 for a library that gave nothing.
+            if (rom != 0 || ram == 0) sizes_.libraries.push_back({name, "", "ROM", rom});
+            if (ram != 0) sizes_.libraries.push_back({name, "", "RAM", ram});
+        } else if (array == "units") {
+            // A module's units add up by kind; the kind of every unit, for its functions.
+            const std::string kind = text_of(row, "kind");
+            module_bytes_[{module_name(row), kind}] += number_of(row, "length");
+            unit_kind_[number_of(row, "unit")] = kind;
+        } else if (array == "functions") {
+            sizes_.functions.push_back({text_of(row, "name"), module_name(row), "", number_of(row, "size")});
+            function_units_.push_back(number_of(row, "unit"));
+        }
+    }
+
+    LinkReport sizes_;
+    std::map<std::pair<std::string, std::string>, int64_t> module_bytes_;
+    std::unordered_map<int64_t, std::string> unit_kind_;
+    std::vector<int64_t> function_units_;
+    std::string fault_;
+};
+
+}  // namespace
+
 LinkReport read_link_report(std::string_view text) {
     JsonValue report;
+    ReportRows rows;
     try {
-        report = parse_json(text);
+        // The names and findings are not needed for sizes.
+        static const std::vector<std::string_view> WANTED = {"format",    "version",   "regions",   "sections",
+                                                             "units",     "functions", "libraries", "totals"};
+        report = parse_json(text, &WANTED, &rows);
     } catch (const JsonError& error) {
         throw ReportError(std::string("not a link report: not JSON: ") + error.what());
     }
@@ -81,40 +145,7 @@ LinkReport read_link_report(std::string_view text) {
         throw ReportError("a link report of version " + shown + "; this orvsize reads version " +
                           std::to_string(REPORT_VERSION));
     }
-    LinkReport sizes;
-    for (const JsonValue& row : rows_of(report, "regions")) {
-        const std::string kind = text_of(row, "kind");
-        sizes.regions.push_back({text_of(row, "name"), "", kind.empty() ? "-" : kind, number_of(row, "used"),
-                                 number_of(row, "size")});
-    }
-    for (const JsonValue& row : rows_of(report, "sections")) {
-        sizes.sections.push_back({text_of(row, "name"), "", text_of(row, "kind"), number_of(row, "length")});
-    }
-    for (const JsonValue& row : rows_of(report, "libraries")) {
-        const std::string name = text_of(row, "library");
-        const int64_t rom = number_of(row, "rom"), ram = number_of(row, "ram");
-        // A row per kind the library fills; one ROM row of 0 for a library that gave nothing.
-        if (rom != 0 || ram == 0) sizes.libraries.push_back({name, "", "ROM", rom});
-        if (ram != 0) sizes.libraries.push_back({name, "", "RAM", ram});
-    }
-    // A module's units add up by kind; the kind of every unit, for its functions.
-    std::map<std::pair<std::string, std::string>, int64_t> module_bytes;
-    std::map<int64_t, std::string> unit_kind;
-    for (const JsonValue& row : rows_of(report, "units")) {
-        const std::string kind = text_of(row, "kind");
-        module_bytes[{module_name(row), kind}] += number_of(row, "length");
-        unit_kind[number_of(row, "unit")] = kind;
-    }
-    for (const auto& [key, bytes] : module_bytes) sizes.modules.push_back({key.first, "", key.second, bytes});
-    for (const JsonValue& row : rows_of(report, "functions")) {
-        auto kind = unit_kind.find(number_of(row, "unit"));
-        sizes.functions.push_back({text_of(row, "name"), module_name(row), kind != unit_kind.end() ? kind->second : "-",
-                                   number_of(row, "size")});
-    }
-    const JsonValue& totals = member(report, "totals", Kind::OBJECT);
-    sizes.rom = number_of(totals, "rom");
-    sizes.ram = number_of(totals, "ram");
-    return sizes;
+    return rows.finish(report);
 }
 
 }  // namespace orvsize
