@@ -51,42 +51,59 @@ private:
     }
 
     JsonValue parse_value(int depth) {
+        JsonValue value;
+        parse_into(value, depth);
+        return value;
+    }
+
+    // Parses a value into `value`, reusing what it holds: the elements of a
+    // big array are read one after another into the same value, without
+    // allocating anew for each.
+    void parse_into(JsonValue& value, int depth) {
         if (depth > DEPTH_LIMIT) fail("nested too deeply");
         skip_blanks();
         if (at_ >= text_.size()) fail("the text ends where a value should be");
-        JsonValue value;
         const char c = text_[at_];
+        value.kind = JsonValue::Kind::NUL;
+        std::size_t kept = 0;  // members or items read
         if (c == '{') {
             ++at_;
             value.kind = JsonValue::Kind::OBJECT;
-            if (take('}')) return value;
-            do {
-                skip_blanks();
-                std::string name = parse_string();
-                expect(':');
-                if (depth == 0 && wanted_ != nullptr && !is_wanted(name)) {
-                    skip_value(depth + 1);
-                    continue;
-                }
-                if (depth == 0) member_ = name;
-                value.members.emplace_back(std::move(name), parse_value(depth + 1));
-            } while (take(','));
-            expect('}');
+            if (!take('}')) {
+                do {
+                    skip_blanks();
+                    if (kept == value.members.size()) value.members.emplace_back();
+                    auto& member = value.members[kept];
+                    parse_string_into(member.first);
+                    expect(':');
+                    if (depth == 0 && wanted_ != nullptr && !is_wanted(member.first)) {
+                        skip_value(depth + 1);
+                        continue;
+                    }
+                    if (depth == 0) member_ = member.first;
+                    parse_into(member.second, depth + 1);
+                    ++kept;
+                } while (take(','));
+                expect('}');
+            }
         } else if (c == '[') {
             ++at_;
             value.kind = JsonValue::Kind::ARRAY;
-            if (take(']')) return value;
-            do {
-                if (depth == 1 && elements_ != nullptr) {
-                    elements_->element(member_, parse_value(depth + 1));
-                } else {
-                    value.items.push_back(parse_value(depth + 1));
-                }
-            } while (take(','));
-            expect(']');
+            if (!take(']')) {
+                do {
+                    if (depth == 1 && elements_ != nullptr) {
+                        parse_into(element_, depth + 1);
+                        elements_->element(member_, element_);
+                    } else {
+                        if (kept == value.items.size()) value.items.emplace_back();
+                        parse_into(value.items[kept++], depth + 1);
+                    }
+                } while (take(','));
+                expect(']');
+            }
         } else if (c == '"') {
             value.kind = JsonValue::Kind::STRING;
-            value.text = parse_string();
+            parse_string_into(value.text);
         } else if (take_word("true") || take_word("false")) {
             value.kind = JsonValue::Kind::BOOL;
             value.flag = c == 't';
@@ -95,7 +112,17 @@ private:
             value.kind = JsonValue::Kind::NUMBER;
             value.number = parse_number();
         }
-        return value;
+        // What an earlier value held beyond this one's members or items goes.
+        if (value.kind == JsonValue::Kind::OBJECT) {
+            value.members.resize(kept);
+        } else {
+            value.members.clear();
+        }
+        if (value.kind == JsonValue::Kind::ARRAY) {
+            value.items.resize(kept);
+        } else {
+            value.items.clear();
+        }
     }
 
     bool is_wanted(std::string_view name) const {
@@ -198,10 +225,10 @@ private:
 
     // The link report writes names' bytes above 0x7E as \u00XX of the byte:
     // they are read back as those bytes.
-    std::string parse_string() {
+    void parse_string_into(std::string& out) {
         if (at_ >= text_.size() || text_[at_] != '"') fail("expected a string");
         ++at_;
-        std::string out;
+        out.clear();
         for (;;) {
             // A run of plain characters goes in at once.
             std::size_t plain = at_;
@@ -213,7 +240,7 @@ private:
             at_ = plain;
             if (at_ >= text_.size()) fail("the text ends inside a string");
             const char c = text_[at_++];
-            if (c == '"') return out;
+            if (c == '"') return;
             if (static_cast<unsigned char>(c) < 0x20) fail("a control byte inside a string");
             if (c != '\\') {
                 out += c;
@@ -254,12 +281,14 @@ private:
     const std::vector<std::string_view>* wanted_;
     JsonElementSink* elements_;
     std::string member_;  // the top-level member being read
+    JsonValue element_;   // the element of a top-level array being read
     std::size_t at_ = 0;
 };
 
 }  // namespace
 
 const JsonValue* JsonValue::find(std::string_view name) const {
+    if (kind != Kind::OBJECT) return nullptr;
     for (const auto& member : members) {
         if (member.first == name) return &member.second;
     }
