@@ -9,9 +9,8 @@
 namespace orv::test {
 namespace {
 
-// The symbol file's units and functions as python3 reads them, each function
-// as "name start size" with the unit's start added for a relocatable unit.
-const char* const FUNCTIONS_FROM_SYM =
+// The symbol file's lines, and its units as (absolute, start) by number.
+const char* const SYM_UNITS =
     "import sys\n"
     "text = open(sys.argv[1], 'rb').read().decode('latin-1').rstrip('\\x1a').split('\\r\\n')\n"
     "units = {}\n"
@@ -19,7 +18,11 @@ const char* const FUNCTIONS_FROM_SYM =
     "while not text[i].startswith('#'):\n"
     "    w = text[i].split()\n"
     "    if not text[i].startswith(' '): units[int(w[0], 16)] = (w[3] == 'ABS', int(w[5], 16))\n"
-    "    i += 1\n"
+    "    i += 1\n";
+
+// The symbol file's functions as python3 reads them, each function
+// as "name start size" with the unit's start added for a relocatable unit.
+const std::string FUNCTIONS_FROM_SYM = std::string(SYM_UNITS) +
     "for line in text:\n"
     "    if line.startswith('# FUNC '):\n"
     "        n, name, unit, span = line.split()[2:]\n"
@@ -29,15 +32,8 @@ const char* const FUNCTIONS_FROM_SYM =
 
 // Every source-line entry as "ADDRESS file:line", then the address after it
 // (when the next entry of the same function lies further on) with the same line.
-const char* const LINES_FROM_SYM =
-    "import sys\n"
-    "text = open(sys.argv[1], 'rb').read().decode('latin-1').rstrip('\\x1a').split('\\r\\n')\n"
-    "units, funcs = {}, {}\n"
-    "i = text.index('# SECTION INFORMATION') + 1\n"
-    "while not text[i].startswith('#'):\n"
-    "    w = text[i].split()\n"
-    "    if not text[i].startswith(' '): units[int(w[0], 16)] = (w[3] == 'ABS', int(w[5], 16))\n"
-    "    i += 1\n"
+const std::string LINES_FROM_SYM = std::string(SYM_UNITS) +
+    "funcs = {}\n"
     "for line in text:\n"
     "    if line.startswith('# FUNC '):\n"
     "        w = line.split()\n"

@@ -25,6 +25,12 @@ private:
         throw JsonError("offset " + std::to_string(at_) + ": " + what);
     }
 
+    // A fault in the byte just read.
+    [[noreturn]] void fail_before(const std::string& what) {
+        --at_;
+        fail(what);
+    }
+
     void skip_blanks() {
         while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' || text_[at_] == '\t')) {
             ++at_;
@@ -72,16 +78,19 @@ private:
             if (!take('}')) {
                 do {
                     skip_blanks();
-                    if (kept == value.members.size()) value.members.emplace_back();
-                    auto& member = value.members[kept];
-                    parse_string_into(member.first);
+                    if (kept == value.names.size()) {
+                        value.names.emplace_back();
+                        value.values.emplace_back();
+                    }
+                    std::string& name = value.names[kept];
+                    parse_string_into(name);
                     expect(':');
-                    if (depth == 0 && wanted_ != nullptr && !is_wanted(member.first)) {
+                    if (depth == 0 && wanted_ != nullptr && !is_wanted(name)) {
                         skip_value(depth + 1);
                         continue;
                     }
-                    if (depth == 0) member_ = member.first;
-                    parse_into(member.second, depth + 1);
+                    if (depth == 0) member_ = name;
+                    parse_into(value.values[kept], depth + 1);
                     ++kept;
                 } while (take(','));
                 expect('}');
@@ -114,9 +123,11 @@ private:
         }
         // What an earlier value held beyond this one's members or items goes.
         if (value.kind == JsonValue::Kind::OBJECT) {
-            value.members.resize(kept);
+            value.names.resize(kept);
+            value.values.resize(kept);
         } else {
-            value.members.clear();
+            value.names.clear();
+            value.values.clear();
         }
         if (value.kind == JsonValue::Kind::ARRAY) {
             value.items.resize(kept);
@@ -170,14 +181,14 @@ private:
             if (at_ >= text_.size()) fail("the text ends inside a string");
             const char c = text_[at_++];
             if (c == '"') return;
-            if (static_cast<unsigned char>(c) < 0x20) fail("a control byte inside a string");
+            if (static_cast<unsigned char>(c) < 0x20) fail_before("a control byte inside a string");
             if (c != '\\') continue;
             if (at_ >= text_.size()) fail("the text ends inside a string");
             const char e = text_[at_++];
             if (e == 'u') {
                 hex4();
             } else if (std::string_view("\"\\/bfnrt").find(e) == std::string_view::npos) {
-                fail("an unknown escape in a string");
+                fail_before("an unknown escape in a string");
             }
         }
     }
@@ -241,7 +252,7 @@ private:
             if (at_ >= text_.size()) fail("the text ends inside a string");
             const char c = text_[at_++];
             if (c == '"') return;
-            if (static_cast<unsigned char>(c) < 0x20) fail("a control byte inside a string");
+            if (static_cast<unsigned char>(c) < 0x20) fail_before("a control byte inside a string");
             if (c != '\\') {
                 out += c;
                 continue;
@@ -272,7 +283,7 @@ private:
                 break;
             }
             default:
-                fail("an unknown escape in a string");
+                fail_before("an unknown escape in a string");
             }
         }
     }
@@ -289,8 +300,8 @@ private:
 
 const JsonValue* JsonValue::find(std::string_view name) const {
     if (kind != Kind::OBJECT) return nullptr;
-    for (const auto& member : members) {
-        if (member.first == name) return &member.second;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name) return &values[i];
     }
     return nullptr;
 }

@@ -19,7 +19,9 @@ public:
     double number = 0;
     std::string text;
     std::vector<JsonValue> items;                             // an array's
-    std::vector<std::pair<std::string, JsonValue>> members;   // an object's, in order
+    // An object's members in order: their names, and their values at the same places.
+    std::vector<std::string> names;
+    std::vector<JsonValue> values;
 
     // The member of that name, or null when there is none (or this is no object).
     const JsonValue* find(std::string_view name) const;

@@ -74,8 +74,10 @@ public:
 
     // The sizes, once the whole document is read.
     LinkReport finish(const JsonValue& report) {
-        for (const char* array : {"regions", "sections", "units", "functions", "libraries"}) member(report, array, Kind::ARRAY);
         if (!fault_.empty()) throw ReportError(fault_);
+        for (const char* array : {"regions", "sections", "units", "functions", "libraries"}) {
+            member(report, array, Kind::ARRAY);
+        }
         for (const auto& [key, bytes] : module_bytes_) sizes_.modules.push_back({key.first, "", key.second, bytes});
         for (std::size_t i = 0; i < sizes_.functions.size(); ++i) {
             auto kind = unit_kind_.find(function_units_[i]);
