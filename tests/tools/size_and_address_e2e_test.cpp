@@ -100,6 +100,14 @@ TEST_F(SizeAndAddress, ReportFunctionsAgreeWithTheSymbolFile) {
               "\"unit\":2,\"start\":49162,\"size\":24,\"source_file\":\"main.asm\",\"line\":20}\n");
 }
 
+// The picture of the memory map lists a unit's functions in its tooltip.
+TEST_F(SizeAndAddress, MemoryMapTooltipsListTheFunctions) {
+    const std::string picture = work->read("demo/STARTUP.xhtml");
+    EXPECT_NE(picture.find("<title>MAIN.ROV, section P, C00A-C021, 24 bytes\nmain 24 bytes</title>"), std::string::npos);
+    EXPECT_NE(picture.find("<title>MAIN.ROV, section S, FF00-FF03, 4 bytes\ntick 4 bytes</title>"), std::string::npos);
+    EXPECT_NE(picture.find("<title>MAIN.ROV, section DATA, 0200-021F, 32 bytes</title>"), std::string::npos);
+}
+
 // Every address of every source-line entry decodes to its line, and the
 // address after it, short of the next entry, to the same line.
 TEST_F(SizeAndAddress, EverySourceLineEntryDecodesToItsLine) {
