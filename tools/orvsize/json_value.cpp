@@ -32,7 +32,9 @@ private:
     }
 
     void skip_blanks() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' || text_[at_] == '\t')) {
+        while (at_ < text_.size()) {
+            const char c = text_[at_];
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') break;
             ++at_;
         }
     }
@@ -206,7 +208,9 @@ private:
         if (integer && at_ - start <= 15) {
             // The report's numbers are integers: read them without strtod.
             double value = 0;
-            for (std::size_t i = text_[start] == '-' ? start + 1 : start; i < at_; ++i) value = value * 10 + (text_[i] - '0');
+            for (std::size_t i = text_[start] == '-' ? start + 1 : start; i < at_; ++i) {
+                value = value * 10 + (text_[i] - '0');
+            }
             return text_[start] == '-' ? -value : value;
         }
         if (at_ < text_.size() && text_[at_] == '.') {

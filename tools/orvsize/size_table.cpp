@@ -153,6 +153,11 @@ std::string json_budgets(const std::vector<BudgetCheck>& budgets) {
     return json + (budgets.empty() ? "]" : "\n]");
 }
 
+// The budgets' table, or nothing when none was given.
+std::string budget_part(const std::vector<BudgetCheck>& budgets, Format format) {
+    return budgets.empty() ? "" : rendered(budget_table(budgets), format);
+}
+
 // The tables one after another, an empty line between them (markdown and text).
 std::string joined(const std::vector<std::string>& parts) {
     std::string out;
@@ -226,7 +231,8 @@ std::optional<Budget> parse_budget(const std::string& value) {
         budget.amount = double(std::strtoull(amount.c_str() + 2, &end, 16));
     } else {
         if (!std::isdigit(static_cast<unsigned char>(amount[0]))) return std::nullopt;
-        budget.amount = budget.percent ? std::strtod(amount.c_str(), &end) : double(std::strtoull(amount.c_str(), &end, 10));
+        budget.amount = budget.percent ? std::strtod(amount.c_str(), &end)
+                                       : double(std::strtoull(amount.c_str(), &end, 10));
     }
     if (end == nullptr || *end != '\0' || (hex && amount.size() == 2)) return std::nullopt;
     if (budget.percent && budget.amount > 100) return std::nullopt;
@@ -293,10 +299,11 @@ std::string size_output(const LinkReport& report, Grouping by, const std::vector
         }
         table.rows.push_back(std::move(cells));
     }
-    const std::string totals = "ROM " + std::to_string(report.rom) + " bytes, RAM " + std::to_string(report.ram) + " bytes";
-    if (format == Format::CSV) return joined({rendered(table, format), budgets.empty() ? "" : rendered(budget_table(budgets), format)});
-    const std::string total_line = format == Format::MARKDOWN ? "**Total:** " + totals + "\n" : "total: " + totals + "\n";
-    return joined({rendered(table, format), total_line, budgets.empty() ? "" : rendered(budget_table(budgets), format)});
+    if (format == Format::CSV) return joined({rendered(table, format), budget_part(budgets, format)});
+    const std::string totals =
+        "ROM " + std::to_string(report.rom) + " bytes, RAM " + std::to_string(report.ram) + " bytes\n";
+    const std::string total_line = (format == Format::MARKDOWN ? "**Total:** " : "total: ") + totals;
+    return joined({rendered(table, format), total_line, budget_part(budgets, format)});
 }
 
 std::string diff_output(const LinkReport& old_report, const LinkReport& new_report, Grouping by, bool all,
@@ -338,12 +345,14 @@ std::string diff_output(const LinkReport& old_report, const LinkReport& new_repo
         cells.push_back(change_percent(row.old_bytes, row.change()));
         table.rows.push_back(std::move(cells));
     }
-    if (format == Format::CSV) return joined({rendered(table, format), budgets.empty() ? "" : rendered(budget_table(budgets), format)});
+    if (format == Format::CSV) return joined({rendered(table, format), budget_part(budgets, format)});
     const std::string rom = total("ROM", old_report.rom, new_report.rom);
     const std::string ram = total("RAM", old_report.ram, new_report.ram);
-    const std::string summary = format == Format::MARKDOWN ? "**" + rom + "**, **" + ram + "**\n" : rom + ", " + ram + "\n";
-    const std::string body = rows.empty() ? std::string("no ") + grouping_name(by) + " changed\n" : rendered(table, format);
-    return joined({summary, body, budgets.empty() ? "" : rendered(budget_table(budgets), format)});
+    const std::string summary =
+        format == Format::MARKDOWN ? "**" + rom + "**, **" + ram + "**\n" : rom + ", " + ram + "\n";
+    const std::string body =
+        rows.empty() ? std::string("no ") + grouping_name(by) + " changed\n" : rendered(table, format);
+    return joined({summary, body, budget_part(budgets, format)});
 }
 
 }  // namespace orvsize
