@@ -118,6 +118,16 @@ TEST(AddressDecoder, FunctionsLinesLabelsAndUnits) {
               "\"unit_offset\":0}");
 }
 
+// Names reach the console with their control bytes escaped, and JSON with
+// bytes outside printable ASCII as \u00XX.
+TEST(AddressDecoder, NamesAreEscapedForTheConsoleAndForJson) {
+    const SymbolFile file = read_symbol_file(dos("\n# FUNC 1 a\x1B[2J\x85z 1 0-1\n\n# SECTION INFORMATION\n"
+                                                 "0001 P                 A.ROV             REL   ROM   0100   0002   \n"));
+    const AddressDecoder decoder(file);
+    EXPECT_EQ(decoded_text(decoder.decode(0x101)), "0101 a\\x1B[2J\\x85z+0x1 ?? A.ROV P+0x1");
+    EXPECT_NE(decoded_json(decoder.decode(0x101)).find("\"function\":\"a\\u001B[2J\\u0085z\""), std::string::npos);
+}
+
 TEST(AddressDecoder, ScanDecodesOnlyWholeWordsInsideUnits) {
     const SymbolFile file = read_symbol_file(SYMBOLS);
     const AddressDecoder decoder(file);

@@ -9,7 +9,7 @@ namespace {
 const char* const USAGE =
     "usage: orvaddr -e PROG.SYM [--json] [ADDRESS ...]   decode addresses (hexadecimal); without\n"
     "                                                    any, one a line from standard input\n"
-    "       orvaddr -e PROG.SYM --scan [FILE ...]         copy a text (a crash log), decoding\n"
+    "       orvaddr -e PROG.SYM --scan [FILE ...]        copy a text (a crash log), decoding\n"
     "                                                    every address in it\n"
     "       orvaddr --help | --version\n"
     "Each address gives: address, function+offset, source file:line, module, section+offset\n"

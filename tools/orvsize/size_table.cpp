@@ -121,7 +121,7 @@ void key_columns(Table& table, Grouping by) {
 void key_cells(std::vector<std::string>& cells, const SizeRow& row, Grouping by) {
     cells.push_back(console_text(row.name));
     if (by == Grouping::FUNCTION) cells.push_back(console_text(row.module));
-    cells.push_back(row.kind);
+    cells.push_back(console_text(row.kind));
 }
 
 std::string json_key(const SizeRow& row, Grouping by) {
