@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "format/image_cursor.h"
+#include "pass2/debug_records.h"
 
 namespace orv {
 
@@ -12,11 +14,8 @@ struct LinkContext;
 // symbol file.
 void write_local_symbols(LinkContext& ctx, ImageCursor& stream, int32_t last_unit);
 
-// What pass 2 does with a module's debug records once its contents are
-// written: the symbol file's local part with -S, and the module's functions
-// and source lines when the tables are wanted (debug_tables.h). `file` and
-// `member` name the module in a fault that leaves its functions out.
-void read_module_debug(LinkContext& ctx, ImageCursor& stream, int32_t last_unit, const char* file,
-                       const char* member);
+// The symbol file's local part of one module, written as the reader hands
+// over the module's debug records; its unit numbers end at `last_unit`.
+std::unique_ptr<DebugRecordSink> symbol_file_lines(LinkContext& ctx, int32_t last_unit);
 
 }  // namespace orv

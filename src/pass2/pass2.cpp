@@ -10,7 +10,7 @@
 #include "pass1/object_reader.h"
 #include "pass2/contents.h"
 #include "pass2/hex_writer.h"
-#include "pass2/local_symbols.h"
+#include "pass2/module_debug.h"
 #include "pass2/range_explain.h"
 
 namespace orv {
