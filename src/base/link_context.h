@@ -17,6 +17,7 @@
 #include "pass1/reader_state.h"
 #include "pass1/sections.h"
 #include "pass1/symbols.h"
+#include "pass2/debug_state.h"
 #include "pass2/pass2_state.h"
 #include "platform/console.h"
 
@@ -42,6 +43,7 @@ struct LinkContext {
     Pass1State pass1;
     LibraryState library;
     Pass2State pass2;
+    DebugTables debug;  // functions and source lines, for the reports
     OutputState output;
     ExplainState explain;               // --explain
     CrossReferences cross_references;   // --cref

@@ -136,8 +136,8 @@ TEST_F(Demo, LinksWithoutAnyErrorAndPrintsTheConsoleOutputAndTheMap) {
     std::size_t console = out.find("== orvlink STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S "
                                    "--region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF "
                                    "--region=FLASH:ROM:C000-FEFF --region=SPECIAL:ROM:FF00-FFFF "
-                                   "--print-memory-usage --memory-map=STARTUP.xhtml --section-symbols "
-                                   "--checksum=crc16-ibm-3740@C000-FEFD:FEFE --binary=STARTUP.BIN\n");
+                                   "--print-memory-usage --memory-map=STARTUP.xhtml --link-report=STARTUP.json "
+                                   "--section-symbols --checksum=crc16-ibm-3740@C000-FEFD:FEFE --binary=STARTUP.BIN\n");
     ASSERT_NE(console, std::string::npos) << out;
     EXPECT_NE(out.find("processing \"Libraries\"\n"
                        "now processing pass 2\n"
