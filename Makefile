@@ -14,7 +14,7 @@ CXX_ASAN   ?= clang++
 
 CONFIGURE_PLAIN = CXX=$(CXX_PLAIN) cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 CONFIGURE_ASAN  = CXX=$(CXX_ASAN) cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
-PROGRAMS        = --target orvlink orvobj orvlib
+PROGRAMS        = --target orvlink orvobj orvlib orvsize orvaddr
 
 .PHONY: all build build-asan demo test install bench fuzz clean
 
@@ -28,7 +28,7 @@ build-asan:
 	$(CONFIGURE_ASAN) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-# Builds the three programs alone, then the example under examples/blink/,
+# Builds the five programs alone, then the example under examples/blink/,
 # and links it in $(BUILD)/demo/.
 demo:
 	$(CONFIGURE_PLAIN) >/dev/null
@@ -50,7 +50,7 @@ test:
 bench: build
 	python3 bench/run_bench.py --build $(BUILD)
 
-# The three programs, their man pages and the documentation, under $(PREFIX).
+# The five programs, their man pages and the documentation, under $(PREFIX).
 install:
 	$(CONFIGURE_PLAIN) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS)

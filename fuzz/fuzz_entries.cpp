@@ -8,8 +8,10 @@
 #include "base/link_context.h"
 #include "driver/run_link.h"
 #include "fixed_inputs.h"
+#include "orvaddr/address_decoder.h"
 #include "orvlib/librarian.h"
 #include "orvobj/object_text.h"
+#include "orvsize/size_table.h"
 
 namespace orvfuzz {
 namespace {
@@ -114,11 +116,40 @@ int list_fuzzed_library(const uint8_t* data, std::size_t size) {
     return 0;
 }
 
+int read_fuzzed_report(const uint8_t* data, std::size_t size) {
+    try {
+        const orvsize::LinkReport report = orvsize::read_link_report(text_of(data, size));
+        for (orvsize::Grouping by : {orvsize::Grouping::REGION, orvsize::Grouping::FUNCTION}) {
+            orvsize::size_output(report, by, {}, orvsize::Format::TEXT);
+            orvsize::diff_output(report, report, by, true, {}, orvsize::Format::MARKDOWN);
+        }
+    } catch (const orvsize::ReportError&) {
+        return 1;
+    }
+    return 0;
+}
+
+int read_fuzzed_symbol_file(const uint8_t* data, std::size_t size) {
+    try {
+        const orvaddr::SymbolFile file = orvaddr::read_symbol_file(text_of(data, size));
+        const orvaddr::AddressDecoder decoder(file);
+        for (uint32_t address : {0x0u, 0xC000u, 0xC013u, 0xFFFFu, 0x1FFFFu}) {
+            orvaddr::decoded_text(decoder.decode(address));
+            orvaddr::decoded_json(decoder.decode(address));
+        }
+        orvaddr::scan_text(decoder, "PC=C013 0xFFFE 0200 12345");
+    } catch (const orvaddr::SymbolFileError&) {
+        return 1;
+    }
+    return 0;
+}
+
 const std::vector<Target>& targets() {
     static const std::vector<Target> all{
         {"object", link_fuzzed_object},     {"library", link_fuzzed_library},
         {"command", link_fuzzed_command},   {"pass2", link_fuzzed_pass2},
         {"orvobj_build", build_fuzzed_object_text}, {"orvlib_list", list_fuzzed_library},
+        {"orvsize_report", read_fuzzed_report},     {"orvaddr_symbols", read_fuzzed_symbol_file},
     };
     return all;
 }

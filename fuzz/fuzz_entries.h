@@ -29,6 +29,10 @@ int link_fuzzed_pass2(const uint8_t* data, std::size_t size);
 int build_fuzzed_object_text(const uint8_t* data, std::size_t size);
 // orvlib list on the bytes as a library.
 int list_fuzzed_library(const uint8_t* data, std::size_t size);
+// orvsize's link report reader and printers on the bytes as a report.
+int read_fuzzed_report(const uint8_t* data, std::size_t size);
+// orvaddr's symbol file reader and decoder on the bytes as a symbol file.
+int read_fuzzed_symbol_file(const uint8_t* data, std::size_t size);
 
 struct Target {
     const char* name;  // also the folder of its corpus and regressions

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the example program from its text form and links it:
 #   build_demo.sh TOOLS_DIR [OUT_DIR]
-# TOOLS_DIR holds orvobj, orvlib and orvlink (the build directory); OUT_DIR,
+# TOOLS_DIR holds orvobj, orvlib, orvlink, orvsize and orvaddr (the build directory); OUT_DIR,
 # TOOLS_DIR/demo by default, receives the objects, the library RTL.LIB and
 # the HEX, MAP and SYM files, the picture of the memory map, STARTUP.xhtml,
 # and the flash image STARTUP.BIN with a CRC-16 of the flash region in its
-# last two bytes.
-# Prints the linker's console output (with the memory usage of the regions
-# the blink board has) and the map file, and exits with the linker's status.
+# last two bytes, and the link report, STARTUP.json. Prints the linker's console output
+# (with the memory usage of the regions the blink board has), the map file,
+# the sizes by function and one decoded address, and exits with the
+# linker's status (or the first failing tool's).
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
@@ -53,8 +54,9 @@ regions=(--region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF --region=FLASH:RO
 # The flash image for the programmer: a CRC-16 of the flash region, less its
 # last two bytes, goes into those two bytes, for the boot code to check.
 image=(--checksum=crc16-ibm-3740@C000-FEFD:FEFE --binary=STARTUP.BIN)
+# The start-up code clears DATA between the names that --section-symbols defines.
 link_command=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S "${regions[@]}" --print-memory-usage
-              --memory-map=STARTUP.xhtml "${image[@]}")
+              --memory-map=STARTUP.xhtml --link-report=STARTUP.json --section-symbols "${image[@]}")
 echo "== orvlink ${link_command[*]}"
 # Line-buffered standard output keeps the linker's two streams in the order
 # a terminal shows them, also when this script's output goes to a file.
@@ -72,5 +74,15 @@ if [ -f "$out/STARTUP.MAP" ]; then
     # The map file is a CR LF text ended by the byte 0x1A.
     tr -d '\r\032' <"$out/STARTUP.MAP"
 fi
-echo "== output files in $out: STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml STARTUP.BIN (linker status $status)"
+# The sizes by function from the link report, and one address of the
+# program decoded as a crash log would give it.
+if [ -f "$out/STARTUP.json" ]; then
+    echo "== orvsize STARTUP.json --by=function --budget=FLASH:90%"
+    (cd "$out" && "$tools/orvsize" STARTUP.json --by=function --budget=FLASH:90%) || status=$?
+fi
+if [ -f "$out/STARTUP.SYM" ]; then
+    echo "== orvaddr -e STARTUP.SYM C020"
+    (cd "$out" && "$tools/orvaddr" -e STARTUP.SYM C020) || status=$?
+fi
+echo "== output files in $out: STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml STARTUP.json STARTUP.BIN (status $status)"
 exit "$status"

@@ -59,6 +59,8 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Checksum %s lies over the contents of SECTION %s in %s\n",
     "Checksum %s reaches above the address limit\n",
     "Checksums %s overlap\n",
+    "Invalid symbol definition \"%s\"\n",
+    "Orphan section. SECTION=%s ADDRESS=%04lX in %s\n",
 };
 
 // The columns a name takes once print_name has escaped it.
@@ -189,6 +191,7 @@ int exit_status_of(int number) {
     case ERR_CHECKSUM_IN_RANGE:
     case ERR_CHECKSUM_LIMIT:
     case ERR_CHECKSUM_OVERLAP:
+    case ERR_SYMBOL_DEFINITION:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:
@@ -293,6 +296,11 @@ void place_finding(const Console& console, FindingPlace place) {
 void relate_finding(const Console& console, RelatedPlace related) {
     Finding* finding = console.findings != nullptr ? console.findings->last() : nullptr;
     if (finding != nullptr) finding->related.push_back(std::move(related));
+}
+
+void mark_finding_warning(const Console& console) {
+    Finding* finding = console.findings != nullptr ? console.findings->last() : nullptr;
+    if (finding != nullptr) finding->warning = true;
 }
 
 void close_finding(const Console& console) {

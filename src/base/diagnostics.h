@@ -56,9 +56,12 @@ enum ErrorNo : int {
     ERR_CHECKSUM_ON_CONTENTS = 39,
     ERR_CHECKSUM_LIMIT = 40,
     ERR_CHECKSUM_OVERLAP = 41,
+    // Start-up code and layout: --defsym and --orphan-handling.
+    ERR_SYMBOL_DEFINITION = 42,
+    ERR_ORPHAN_SECTION = 43,
 };
 
-constexpr int ERROR_COUNT = 42;
+constexpr int ERROR_COUNT = 44;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);
@@ -121,6 +124,8 @@ void report_listed_more(const Console& console, const char* format, ...) __attri
 // once it is complete.
 void place_finding(const Console& console, FindingPlace place);
 void relate_finding(const Console& console, RelatedPlace related);
+// The listed finding just printed is a warning: it does not fail the link.
+void mark_finding_warning(const Console& console);
 
 // Prints the finding that waits for its last lines (GNU form); a console
 // line of its own must not come between a finding and its notes.

@@ -37,6 +37,7 @@ struct RelatedPlace {
 struct Finding {
     int number = 0;
     bool fatal = false;
+    bool warning = false;  // listed without failing the link (besides 23, 24 and 27)
     std::string text;
     std::string message;             // the catalogue text with any tail on its lines
     std::vector<std::string> lines;  // lines under the message that it always has

@@ -16,6 +16,7 @@ std::string_view trimmed(std::string_view line) {
 
 const char* finding_severity(const Finding& finding) {
     if (finding.fatal) return "fatal error";
+    if (finding.warning) return "warning";
     switch (finding.number) {
     case ERR_SECTION_TYPE:
     case ERR_POINTER_LENGTH:

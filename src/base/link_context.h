@@ -12,10 +12,12 @@
 #include "library/library_state.h"
 #include "output/output_state.h"
 #include "pass1/cross_references.h"
+#include "pass1/linker_symbols_state.h"
 #include "pass1/pass1_state.h"
 #include "pass1/reader_state.h"
 #include "pass1/sections.h"
 #include "pass1/symbols.h"
+#include "pass2/debug_state.h"
 #include "pass2/pass2_state.h"
 #include "platform/console.h"
 
@@ -41,11 +43,13 @@ struct LinkContext {
     Pass1State pass1;
     LibraryState library;
     Pass2State pass2;
+    DebugTables debug;  // functions and source lines, for the reports
     OutputState output;
     ExplainState explain;               // --explain
     CrossReferences cross_references;   // --cref
     RegionTable regions;
     ImageRequest image;  // --fill, --binary, --srec, --checksum
+    LinkerSymbols linker_symbols;  // --defsym, --section-symbols
     FindingLog findings;  // the listed findings, for the link report
     LinkStats stats;
     OpenedInputs opened_inputs;  // for the dependency file

@@ -2,6 +2,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "command/symbol_definitions.h"
 
 namespace orv {
 namespace {
@@ -10,19 +11,33 @@ enum class Value { NONE, REQUIRED };
 
 // One long option: its name without the dashes, whether it takes "=VALUE",
 // and what it sets. `value` is the text after "=", as typed.
+// Options whose messages show the whole option are applied with `word` too.
 struct LongOption {
     std::string_view name;
     Value value;
     void (*apply)(LinkContext& ctx, std::string_view value);
+    void (*apply_word)(LinkContext& ctx, std::string_view word, std::string_view value) = nullptr;
 };
 
-void set_diagnostics_format(LinkContext& ctx, std::string_view value) {
+void set_diagnostics_format(LinkContext& ctx, std::string_view word, std::string_view value) {
     if (value == "classic") {
         ctx.findings.format = DiagnosticsFormat::CLASSIC;
     } else if (value == "gnu") {
         ctx.findings.format = DiagnosticsFormat::GNU;
     } else {
-        error_exit(ERR_INVALID_PARAMETER, "--diagnostics-format=" + std::string(value));
+        error_exit(ERR_INVALID_PARAMETER, word);
+    }
+}
+
+void set_orphan_handling(LinkContext& ctx, std::string_view word, std::string_view mode) {
+    if (mode == "place") {
+        ctx.options.orphan_handling = OrphanHandling::PLACE;
+    } else if (mode == "warn") {
+        ctx.options.orphan_handling = OrphanHandling::WARN;
+    } else if (mode == "error") {
+        ctx.options.orphan_handling = OrphanHandling::ERROR;
+    } else {
+        error_exit(ERR_INVALID_PARAMETER, word);
     }
 }
 
@@ -58,7 +73,10 @@ const LongOption LONG_OPTIONS[] = {
      [](LinkContext& ctx, std::string_view file) { ctx.options.srec_option = ctx.str_save(file); }},
     {"checksum", Value::REQUIRED,
      [](LinkContext& ctx, std::string_view value) { ctx.options.checksum_options.emplace_back(value); }},
-    {"diagnostics-format", Value::REQUIRED, set_diagnostics_format},
+    {"section-symbols", Value::NONE, [](LinkContext& ctx, std::string_view) { ctx.options.section_symbols = 1; }},
+    {"defsym", Value::REQUIRED, nullptr, add_symbol_definition},
+    {"orphan-handling", Value::REQUIRED, nullptr, set_orphan_handling},
+    {"diagnostics-format", Value::REQUIRED, nullptr, set_diagnostics_format},
     {"sarif", Value::REQUIRED,
      [](LinkContext& ctx, std::string_view file) {
          ctx.options.sarif_file = ctx.str_save(file);
@@ -92,7 +110,11 @@ void apply_long_option(LinkContext& ctx, std::string_view word) {
     std::string_view value = has_value ? body.substr(equals + 1) : std::string_view{};
     if (has_value != (option->value == Value::REQUIRED)) error_exit(ERR_INVALID_PARAMETER, word);
     if (option->value == Value::REQUIRED && value.empty()) error_exit(ERR_INVALID_PARAMETER, word);
-    option->apply(ctx, value);
+    if (option->apply_word != nullptr) {
+        option->apply_word(ctx, word, value);
+    } else {
+        option->apply(ctx, value);
+    }
 }
 
 std::vector<std::string> take_long_options(LinkContext& ctx, const std::vector<std::string>& args) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "command/symbol_definition.h"
+
 namespace orv {
 
 // The options of the command parameters field.
@@ -46,6 +48,11 @@ struct Options {
     // --diagnostics-format=classic|gnu lives in the finding log, which prints the messages.
     const char* sarif_file = nullptr;  // --sarif=FILE: the run's messages as a SARIF log
     int quiet_run = 0;  // --quiet: no banner, pass headings, processing lines or totals
+
+    // Start-up code and layout.
+    int section_symbols = 0;  // --section-symbols: the linker defines __start_NAME and __stop_NAME
+    std::vector<SymbolDefinition> symbol_definitions;        // --defsym=NAME=VALUE, in command order
+    OrphanHandling orphan_handling = OrphanHandling::PLACE;  // --orphan-handling=place|warn|error
 };
 
 }  // namespace orv

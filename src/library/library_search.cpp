@@ -72,6 +72,16 @@ bool search_library(LinkContext& ctx, const char*& name, int& found, bool reques
     return true;
 }
 
+// Whether a name entered since the table held `names_before` names is
+// still undefined. States never return to undefined, so a name undefined
+// now that is older was undefined for the whole time since.
+bool undefined_since(const SymbolTable& symbols, std::size_t names_before) {
+    for (std::size_t i = names_before; i < symbols.size(); ++i) {
+        if (symbols.entry(i).state == SYM_UNDEFINED) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void read_libraries(LinkContext& ctx) {
@@ -82,6 +92,7 @@ void read_libraries(LinkContext& ctx) {
     }
     for (;;) {
         ++ctx.stats.search_cycles;
+        const std::size_t names_before = ctx.symbols.size();
         state.member_added = 0;
         state.library_index = 0;
         for (std::size_t i = 0; i < command.lib_file_names.size(); ++i) {
@@ -96,7 +107,11 @@ void read_libraries(LinkContext& ctx) {
             }
         }
         // A cycle that takes nothing in cannot resolve anything more.
-        if (!state.member_added) fail_with_symbol_errors(ctx);
+        if (!state.member_added) return;
+        // Names left to --section-symbols stay undefined to the end. When
+        // every undefined name was so when the cycle began, each was offered
+        // to every entry not taken in, and another cycle would take nothing.
+        if (ctx.options.section_symbols && !undefined_since(ctx.symbols, names_before)) return;
     }
 }
 

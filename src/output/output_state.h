@@ -21,10 +21,8 @@ struct HexWriterState {
     int32_t last_record_address = -1;
 };
 
-// Numbering of the symbol file's functions and pointer length across modules.
+// The pointer length of the modules, compared across modules.
 struct SymbolFileState {
-    int32_t func_base = 0;
-    int32_t last_func = 0;
     int pointer_size = 0;
 };
 

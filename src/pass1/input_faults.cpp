@@ -115,6 +115,23 @@ bool ends_with(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
+// The fault of a check whose reader stood at `position` in `file`.
+InputFault fault_at(const CheckText& check, InputPosition position, std::string file) {
+    InputFault fault;
+    fault.file = std::move(file);
+    fault.expected = check.expected;
+    fault.at_end = position.ended;
+    fault.offset = position.offset;
+    if (!position.ended) {
+        if (check.back == ENDS_BEFORE) {
+            fault.item_before = true;
+        } else if (check.back > 0 && position.offset >= check.back) {
+            fault.offset = position.offset - check.back;
+        }
+    }
+    return fault;
+}
+
 }  // namespace
 
 InputPosition input_position(const ImageCursor& input) { return {input.tell(), input.ended()}; }
@@ -143,8 +160,6 @@ std::optional<InputFault> locate_input_fault(const LinkContext& ctx, const LinkE
     if (check->expected == nullptr) return InputFault{};  // no place in the input
     if (!ctx.explain.stopped_input) return std::nullopt;
     const StoppedInput& stopped = *ctx.explain.stopped_input;
-    InputFault fault;
-    fault.file = stopped.file;
     // The handle that met the end of the file is the one that failed;
     // otherwise the one the check reads.
     InputPosition position = stopped.main;
@@ -152,18 +167,21 @@ std::optional<InputFault> locate_input_fault(const LinkContext& ctx, const LinkE
         (stopped.relocation.ended || (!stopped.main.ended && check->stream == Stream::RELOCATION))) {
         position = stopped.relocation;
     }
-    fault.expected = check->expected;
-    fault.at_end = position.ended;
-    fault.offset = position.offset;
-    if (!position.ended) {
-        if (check->back == ENDS_BEFORE) {
-            fault.item_before = true;
-        } else if (check->back > 0 && position.offset >= check->back) {
-            fault.offset = position.offset - check->back;
-        }
-    }
-    return fault;
+    return fault_at(*check, position, stopped.file);
 }
+
+std::string damaged_input_text(const LinkError& error, const ImageCursor& input) {
+    char message[64];
+    std::snprintf(message, sizeof message, error_text(error.number()), error.argument().c_str());
+    for (char* end = message + std::strlen(message); end != message && end[-1] == '\n';) *--end = '\0';
+    const CheckText* check = check_of(error);
+    if (check == nullptr || check->expected == nullptr) return message;
+    const InputFault fault = fault_at(*check, input_position(input), "");
+    const std::string where = input_fault_text(fault);
+    // The place without the file name, which the caller gives.
+    return std::string(message) + ": " + where.substr(2);
+}
+
 
 std::string input_fault_text(const InputFault& fault) {
     if (fault.expected.empty()) return "a check on the linker's own tables: no input alone causes it";

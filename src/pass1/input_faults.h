@@ -40,6 +40,11 @@ private:
 // the error is of another kind or no input was recorded.
 std::optional<InputFault> locate_input_fault(const LinkContext& ctx, const LinkError& error);
 
+// A damaged-input error met while reading `input`, as one text: the message
+// and where the reader stood, e.g. "Internal error at POINT 35: offset
+// 0x000041: expected a debug record tag, or the module's end tag FF".
+std::string damaged_input_text(const LinkError& error, const ImageCursor& input);
+
 // The detail line of a located fault, as --explain prints it.
 std::string input_fault_text(const InputFault& fault);
 

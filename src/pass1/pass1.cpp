@@ -9,6 +9,7 @@
 #include "base/progress.h"
 #include "library/library_search.h"
 #include "pass1/input_faults.h"
+#include "pass1/linker_symbols.h"
 #include "pass1/object_reader.h"
 #include "pass1/symbol_report.h"
 
@@ -91,22 +92,22 @@ void read_listed_files(LinkContext& ctx) {
 
 void pass1(LinkContext& ctx) {
     pass1_init(ctx);
+    enter_symbol_definitions(ctx);
     if (!ctx.options.opt_quiet) std::fputs("now processing pass 1\n", ctx.console.err);
     read_rel_files(ctx);
     read_requested_files(ctx);
 
     // Multiply defined names do not stop the reading: they are reported with
     // the unresolved ones where pass 1 would otherwise end.
-    if (!ctx.symbols.has_unresolved()) {
-        if (!ctx.symbols.multiple_defined()) return;
-        fail_with_symbol_errors(ctx);
-    }
     bool libraries_requested = !ctx.options.opt_no_request && ctx.reader.requested_lib_count != 0;
-    if (ctx.command.lib_file_names.empty() && !libraries_requested) fail_with_symbol_errors(ctx);
-
-    print_progress(ctx, "Libraries");
-    // The search cycles end the run themselves when names stay unresolved.
-    read_libraries(ctx);
+    bool have_libraries = !ctx.command.lib_file_names.empty() || libraries_requested;
+    if (ctx.symbols.has_unresolved() && have_libraries) {
+        print_progress(ctx, "Libraries");
+        read_libraries(ctx);
+    }
+    // What the modules leave undefined, the linker may still define.
+    define_section_symbols(ctx);
+    if (ctx.symbols.has_unresolved() || ctx.symbols.multiple_defined()) fail_with_symbol_errors(ctx);
 }
 
 }  // namespace orv

@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "base/diagnostics.h"
 #include "base/explain.h"
 #include "base/link_context.h"
 #include "library/why_extract.h"
+#include "pass1/linker_symbols.h"
 
 namespace orv {
 namespace {
@@ -51,11 +53,16 @@ void report_symbol_errors(LinkContext& ctx) {
             report_listed(ctx.console, ERR_UNRESOLVED, entry->name, entry->file_name);
             place_finding(ctx.console, definer_place(entry->file_name, entry->member_name));
             explain_unresolved(ctx, *entry);
+            explain_missing_section(ctx, *entry);
         } else if (entry->state == SYM_MULTIPLE) {
-            report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry->name, entry->file_name,
-                          ctx.symbols.second_definer(*entry));
-            place_finding(ctx.console, definer_place(entry->file_name, entry->member_name));
-            if (const char* other = ctx.symbols.second_definer(*entry)) {
+            // --defsym defines its names before any module is read; a module
+            // that defines one too is named first, and --defsym as the other.
+            const char* first = entry->file_name;
+            const char* other = ctx.symbols.second_definer(*entry);
+            if (first == ctx.linker_symbols.defsym_definer) std::swap(first, other);
+            report_listed(ctx.console, ERR_MULTIPLE_DEFINED, entry->name, first, other);
+            place_finding(ctx.console, definer_place(first, first == entry->file_name ? entry->member_name : nullptr));
+            if (other != nullptr) {
                 relate_finding(ctx.console, {"the other definition of \"" + std::string(entry->name) + "\"",
                                              definer_place(other, nullptr)});
             }

@@ -1,10 +1,8 @@
 #include "pass2/local_symbols.h"
 
 #include "base/diagnostics.h"
+#include "base/explain.h"
 #include "base/link_context.h"
-#include "format/record_tags.h"
-#include "format/record_walk.h"
-#include "pass1/object_reader.h"
 
 namespace orv {
 namespace {
@@ -13,34 +11,71 @@ namespace {
 // end that opens the next header.
 constexpr int ENTRIES_PER_LINE = 8;
 
-// A module-local number made global by adding a base; kept to 32 bits.
-unsigned long plus(int32_t base, uint32_t local) { return static_cast<uint32_t>(uint32_t(base) + local); }
-
-class LocalWriter {
+class SymbolFileLines : public DebugRecordSink {
 public:
-    LocalWriter(LinkContext& ctx, ImageCursor& stream, int32_t last_unit)
-        : ctx_(ctx), in_(stream), out_(*ctx.output.sym_file), last_unit_(last_unit) {}
+    SymbolFileLines(LinkContext& ctx, int32_t last_unit)
+        : ctx_(ctx), out_(*ctx.output.sym_file), last_unit_(static_cast<uint32_t>(last_unit)) {}
 
-    // Writes records until the module's end tag.
-    void run() {
-        for (;;) {
-            switch (ctx_.reader.next_tag) {
-            case TAG_LOCAL_LABELS: local_labels(); break;
-            case TAG_LOCAL_SYMBOLS: local_symbols(); break;
-            case TAG_LOCAL_BITS: local_bits(); break;
-            case TAG_FUNCTION: function(); break;
-            case TAG_CALLS: calls(); break;
-            case TAG_SOURCE_LINES: source_lines(); break;
-            case TAG_LANGUAGE: language(); break;
-            case TAG_POINTER: pointer(); break;
-            case TAG_END:
-                ctx_.output.sym.func_base = ctx_.output.sym.last_func;
-                return;
-            default:
-                internal_error("35");
-            }
-            ctx_.reader.next_tag = in_.get();
+    void local_labels(uint32_t unit) override {
+        out_.print("\n# LOCAL LABEL %lX\n", static_cast<unsigned long>(unit));
+        count_ = 0;
+    }
+    void local_symbols() override {
+        out_.print("\n# LOCAL SYMBOL %lX-%lX\n", unit_base(), last_unit_);
+        count_ = 0;
+    }
+    void named_value(const char* name, uint32_t value) override {
+        out_.print("%s %lX  ", name, static_cast<unsigned long>(value));
+        entry_written();
+    }
+    void local_bits() override {
+        out_.print("\n# LOCAL BIT SYMBOL %lX-%lX\n", unit_base(), last_unit_);
+        count_ = 0;
+    }
+    void bit_entry(const char* name, unsigned bit, uint32_t address) override {
+        out_.print("%s %X %lX  ", name, bit, static_cast<unsigned long>(address));
+        entry_written();
+    }
+    void function(uint32_t number, const char* name, uint32_t unit, uint32_t start, uint32_t end) override {
+        out_.print("\n# FUNC %lX %s %lX %lX-%lX\n", static_cast<unsigned long>(number), name,
+                   static_cast<unsigned long>(unit), static_cast<unsigned long>(start),
+                   static_cast<unsigned long>(end));
+    }
+    void calls(uint32_t function) override {
+        out_.print("\n# CALL %lX\n", static_cast<unsigned long>(function));
+        count_ = 0;
+    }
+    void call_entry(uint32_t value, uint32_t count) override {
+        out_.print("%lX %X  ", static_cast<unsigned long>(value), count);
+        entry_written();
+    }
+    // The entry count runs on from one source file's block to the next.
+    void source_lines(uint32_t) override { count_ = 0; }
+    void source_file(uint32_t function, const char* name) override {
+        out_.print("\n# SOURCE %lX %s\n", static_cast<unsigned long>(function), name);
+    }
+    void line_entry(uint32_t line, uint32_t address) override {
+        out_.print("%d %lX  ", static_cast<int>(line), static_cast<unsigned long>(address));
+        entry_written();
+    }
+    void language(const char* name) override {
+        out_.print("\n# LANGUAGE %s %lX-%lX\n", name, unit_base(), last_unit_);
+    }
+    // Every module of a program must use one pointer length; a different one
+    // is reported but does not fail the link.
+    void pointer(unsigned length) override {
+        int& pointer_size = ctx_.output.sym.pointer_size;
+        if (pointer_size == 0) {
+            pointer_size = int(length);
+        } else if (int(length) != pointer_size) {
+            report_listed(ctx_.console, ERR_POINTER_LENGTH);
+            ++ctx_.warnings_listed;
+            FindingPlace place;
+            if (ctx_.reader.current_file != nullptr) place.file = ctx_.reader.current_file;
+            place.module = module_name(ctx_.reader.current_file, ctx_.reader.current_member);
+            place_finding(ctx_.console, std::move(place));
         }
+        out_.print("\n# POINTER %X\n", length);
     }
 
 private:
@@ -52,130 +87,22 @@ private:
     }
 
     unsigned long unit_base() const { return static_cast<uint32_t>(ctx_.reader.unit_base); }
-    unsigned long last_unit() const { return static_cast<uint32_t>(last_unit_); }
-    unsigned long function_no(uint32_t local) const { return plus(ctx_.output.sym.func_base, local); }
-
-    void local_labels() {
-        uint32_t unit = red_number(in_, 2);
-        out_.print("\n# LOCAL LABEL %lX\n", plus(ctx_.reader.unit_base, unit));
-        named_values(3);
-    }
-
-    void local_symbols() {
-        out_.print("\n# LOCAL SYMBOL %lX-%lX\n", unit_base(), last_unit());
-        named_values(4);
-    }
-
-    // Entries of a value of `width` bytes and a name, up to {0, ""}.
-    void named_values(int width) {
-        count_ = 0;
-        for (;;) {
-            uint32_t value = red_number(in_, width);
-            int length = red_string(in_, name_);
-            if (value == 0 && length == 0) break;
-            out_.print("%s %lX  ", name_, static_cast<unsigned long>(value));
-            entry_written();
-        }
-    }
-
-    void local_bits() {
-        out_.print("\n# LOCAL BIT SYMBOL %lX-%lX\n", unit_base(), last_unit());
-        count_ = 0;
-        for (;;) {
-            uint32_t mask = red_number(in_, 2);
-            uint32_t address = red_number(in_, 3);
-            int length = red_string(in_, name_);
-            if (mask == 0 && address == 0 && length == 0) break;
-            out_.print("%s %X %lX  ", name_, bit_number(mask), static_cast<unsigned long>(address));
-            entry_written();
-        }
-    }
-
-    static unsigned bit_number(uint32_t mask) {
-        const int bit = bit_number_of_mask(mask);
-        if (bit < 0) internal_error("34.5");
-        return static_cast<unsigned>(bit);
-    }
-
-    void function() {
-        uint32_t number = red_number(in_, 2);
-        red_string(in_, name_);
-        uint32_t unit = red_number(in_, 2);
-        uint32_t start = red_number(in_, 3);
-        uint32_t end = red_number(in_, 3);
-        SymbolFileState& sym = ctx_.output.sym;
-        sym.last_func = static_cast<int32_t>(function_no(number));
-        out_.print("\n# FUNC %lX %s %lX %lX-%lX\n", function_no(number), name_,
-                   plus(ctx_.reader.unit_base, unit), static_cast<unsigned long>(start),
-                   static_cast<unsigned long>(end));
-    }
-
-    void calls() {
-        uint32_t number = red_number(in_, 2);
-        out_.print("\n# CALL %lX\n", function_no(number));
-        count_ = 0;
-        for (;;) {
-            uint32_t value = red_number(in_, 3);
-            uint32_t count = red_number(in_, 1);
-            if (value == 0 && count == 0) break;
-            out_.print("%lX %X  ", static_cast<unsigned long>(value), count);
-            entry_written();
-        }
-    }
-
-    // One record may hold the lines of several source files; the entry
-    // count runs on from one file's block to the next.
-    void source_lines() {
-        uint32_t number = red_number(in_, 2);
-        count_ = 0;
-        for (;;) {
-            if (red_string(in_, name_) == 0) break;
-            out_.print("\n# SOURCE %lX %s\n", function_no(number), name_);
-            for (;;) {
-                uint32_t line = red_number(in_, 2);
-                if (line == 0) break;
-                uint32_t address = red_number(in_, 3);
-                out_.print("%d %lX  ", static_cast<int>(line), static_cast<unsigned long>(address));
-                entry_written();
-            }
-        }
-    }
-
-    void language() {
-        red_string(in_, name_);
-        out_.print("\n# LANGUAGE %s %lX-%lX\n", name_, unit_base(), last_unit());
-    }
-
-    // Every module of a program must use one pointer length; a different one
-    // is reported but does not fail the link.
-    void pointer() {
-        int length = static_cast<int>(red_number(in_, 1));
-        int& pointer_size = ctx_.output.sym.pointer_size;
-        if (pointer_size == 0) {
-            pointer_size = length;
-        } else if (length != pointer_size) {
-            report_listed(ctx_.console, ERR_POINTER_LENGTH);
-            ++ctx_.warnings_listed;
-            FindingPlace place;
-            if (ctx_.reader.current_file != nullptr) place.file = ctx_.reader.current_file;
-            place.module = module_name(ctx_.reader.current_file, ctx_.reader.current_member);
-            place_finding(ctx_.console, std::move(place));
-        }
-        out_.print("\n# POINTER %X\n", static_cast<unsigned>(length));
-    }
 
     LinkContext& ctx_;
-    ImageCursor& in_;
     TextOutput& out_;
-    int32_t last_unit_;
+    unsigned long last_unit_;
     int count_ = 0;
-    char name_[NAME_LIMIT + 1] = {};
 };
 
 }  // namespace
 
+std::unique_ptr<DebugRecordSink> symbol_file_lines(LinkContext& ctx, int32_t last_unit) {
+    return std::make_unique<SymbolFileLines>(ctx, last_unit);
+}
+
 void write_local_symbols(LinkContext& ctx, ImageCursor& stream, int32_t last_unit) {
-    LocalWriter(ctx, stream, last_unit).run();
+    SymbolFileLines lines(ctx, last_unit);
+    read_debug_records(ctx, stream, lines);
 }
 
 }  // namespace orv

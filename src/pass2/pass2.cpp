@@ -11,7 +11,7 @@
 #include "pass1/object_reader.h"
 #include "pass2/contents.h"
 #include "pass2/hex_writer.h"
-#include "pass2/local_symbols.h"
+#include "pass2/module_debug.h"
 #include "pass2/range_explain.h"
 
 namespace orv {
@@ -59,7 +59,7 @@ void pass2_object_file(LinkContext& ctx, const char* name, const ModuleTable& ta
     } else {
         process_contents(ctx, code_stream, nullptr);
     }
-    if (ctx.options.opt_sym) write_local_symbols(ctx, code_stream, last_unit);
+    read_module_debug(ctx, code_stream, last_unit, name, nullptr);
 }
 
 // The modules taken from one library, through one pair of handles that is
@@ -93,6 +93,8 @@ void pass2(LinkContext& ctx) {
     if (!ctx.options.opt_quiet) std::fprintf(ctx.console.err, "now processing pass 2\n");
     // File-name records read again here request nothing.
     ctx.reader.collect_requests = 0;
+    // The reports list every module's functions.
+    ctx.debug.wanted = ctx.options.link_report != nullptr || ctx.options.memory_map != nullptr;
     hex_init(ctx);
     pass2_rel_files(ctx);
     if (!ctx.options.opt_no_request && ctx.reader.requested_file_count != 0) pass2_requested_files(ctx);
@@ -157,7 +159,7 @@ void pass2_module(LinkContext& ctx, const LibModule& module, ImageCursor& code_s
     } else {
         process_contents(ctx, code_stream, nullptr);
     }
-    if (ctx.options.opt_sym) write_local_symbols(ctx, code_stream, module.last_unit);
+    read_module_debug(ctx, code_stream, module.last_unit, library, module.name);
 }
 
 void fix_member_units(LinkContext& ctx, const LibModule& module) {

@@ -10,6 +10,8 @@
 #include "command/output_names.h"
 #include "command/section_info.h"
 #include "placement/checksum_places.h"
+#include "placement/linker_symbol_values.h"
+#include "placement/orphan_sections.h"
 #include "placement/placement_steps.h"
 #include "placement/region_fit.h"
 #include "placement/unit_values.h"
@@ -39,6 +41,7 @@ void allocate_sections(LinkContext& ctx) {
     number_sections(ctx);
     build_unit_table(ctx);
     relocate_labels(ctx);
+    settle_linker_symbols(ctx);
     check_region_fit(ctx);
     place_checksums(ctx);
     // The output files appear only now, so that a link that stopped earlier
@@ -61,7 +64,9 @@ void order_sections(LinkContext& ctx) {
         place_section(ctx, *section, static_cast<int>(i), state);
     }
     for (Section* section = ctx.sections.section_list; section != nullptr; section = section->next) {
-        if (!section->placed) place_section(ctx, *section, NO_INFO, state);
+        if (section->placed) continue;
+        place_section(ctx, *section, NO_INFO, state);
+        report_orphan_section(ctx, *section);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "placement/unit_values.h"
 #include "report/image_report.h"
 #include "report/json_writer.h"
+#include "report/report_debug.h"
 
 namespace orv {
 namespace {
@@ -160,6 +161,45 @@ void write_library_modules(JsonWriter& json, const LinkContext& ctx) {
     json.end_array();
 }
 
+// Per library: the modules taken in and their ROM and RAM bytes. A library
+// named twice (requested by two modules) is one row.
+void write_libraries(JsonWriter& json, const LinkContext& ctx) {
+    struct Totals {
+        const char* name;
+        int64_t modules = 0, rom = 0, ram = 0;
+    };
+    std::vector<Totals> rows;
+    auto row_of = [&rows](const char* name) -> Totals& {
+        for (Totals& row : rows) {
+            if (std::string_view(row.name) == name) return row;
+        }
+        return rows.emplace_back(Totals{name});
+    };
+    for (const char* name : ctx.command.lib_file_names) row_of(name);
+    for (const RequestedLib* node = ctx.reader.requested_libs; node != nullptr; node = node->next) {
+        row_of(node->name);
+    }
+    const std::vector<Unit*>& table = ctx.sections.unit_table;
+    for (const LibModule& module : ctx.library.lib_modules) {
+        const char* library = library_file_name(ctx, module);
+        if (library == nullptr) continue;
+        Totals& row = row_of(library);
+        ++row.modules;
+        for (int32_t no = module.first_unit; no <= module.last_unit; ++no) {
+            if (no < 0 || std::size_t(no) >= table.size() || table[std::size_t(no)] == nullptr) continue;
+            const Unit& unit = *table[std::size_t(no)];
+            (unit.ram != 0 ? row.ram : row.rom) += number(unit.size);
+        }
+    }
+    json.key("libraries");
+    json.begin_array();
+    for (const Totals& row : rows) {
+        JsonRow(json).field("library", row.name).field("modules", row.modules).field("rom", row.rom).field(
+            "ram", row.ram);
+    }
+    json.end_array();
+}
+
 void write_findings(JsonWriter& json, const LinkContext& ctx) {
     json.key("findings");
     json.begin_array();
@@ -186,7 +226,10 @@ void write_link_report(ReportFile& file, const LinkContext& ctx, const RegionLay
     write_sections(json, layout);
     write_units(json, ctx, layout);
     write_globals(json, ctx);
+    write_functions(json, ctx);
+    write_debug_faults(json, ctx);
     write_library_modules(json, ctx);
+    write_libraries(json, ctx);
     const LinkTotals totals = link_totals(ctx);
     json.key("totals");
     json.begin_object();

@@ -11,6 +11,7 @@
 #include "report/bank_strip.h"
 #include "report/markup.h"
 #include "report/memory_usage.h"
+#include "report/report_debug.h"
 #include "report/xml_text.h"
 
 namespace orv {
@@ -67,7 +68,7 @@ public:
     BankPicture(Markup& markup, const LinkContext& ctx, const RegionLayout& layout, const ModuleColours& colours,
                 int bank)
         : markup_(markup), ctx_(ctx), layout_(layout), colours_(colours), bank_(bank), base_(bank * BANK_SIZE),
-          bank_mode_(ctx.options.bank_mode != 0) {}
+          bank_mode_(ctx.options.bank_mode != 0), functions_(functions_by_unit(ctx)) {}
 
     void draw(const std::vector<const Unit*>& units) {
         const BankStrip strip = lay_out_bank(base_, units, ctx_.regions.regions);
@@ -245,7 +246,19 @@ private:
             markup_ << " bytes";
         }
         if (bad) markup_ << "; does not fit its region";
+        unit_functions(unit);
         markup_ << "</title>";
+    }
+
+    // The unit's functions, one to a line of the tooltip.
+    void unit_functions(const Unit& unit) {
+        const std::size_t no = std::size_t(unit.unit_no);
+        if (no >= functions_.size()) return;
+        for (const DebugFunction* function : functions_[no]) {
+            markup_ << "\n";
+            markup_.escaped(function->name) << " " << function_size(*function);
+            markup_ << std::string_view(function_size(*function) == 1 ? " byte" : " bytes");
+        }
     }
 
     // A block within its line's group: its top edge is the group's.
@@ -363,6 +376,7 @@ private:
     int64_t base_;
     bool bank_mode_;
     const std::string red_ = RED;
+    const std::vector<std::vector<const DebugFunction*>> functions_;
 };
 
 }  // namespace

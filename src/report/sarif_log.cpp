@@ -130,10 +130,13 @@ void write_result(JsonWriter& json, const Finding& finding, int rule_index) {
     if (rule_index >= 0) json.member("ruleIndex", rule_index);
     json.member("level", sarif_level(finding));
     write_text_object(json, "message", one_line_message(finding.message));
-    json.key("locations");
-    json.begin_array();
-    write_location(json, finding.place);
-    json.end_array();
+    const FindingPlace& place = finding.place;
+    if (!place.file.empty() || !place.source.empty() || !place.module.empty() || !place.section.empty()) {
+        json.key("locations");
+        json.begin_array();
+        write_location(json, place);
+        json.end_array();
+    }
     write_related(json, finding);
     json.end_object();
 }
@@ -151,12 +154,12 @@ std::vector<int> write_rules(JsonWriter& json) {
         json.begin_object();
         json.member("id", rule_id(number));
         write_text_object(json, "shortDescription", one_line_message(error_text(number)));
-        if (*rule_help(number) != '\0') write_text_object(json, "help", rule_help(number));
+        if (std::string_view(rule_help(number)).size() > 1) write_text_object(json, "help", rule_help(number));
         json.key("defaultConfiguration");
         json.begin_object(true);
-        json.member("level", number == ERR_SECTION_TYPE || number == ERR_POINTER_LENGTH || number == ERR_LABEL_TYPE
-                                 ? "warning"
-                                 : "error");
+        Finding sample;
+        sample.number = number;
+        json.member("level", sarif_level(sample));
         json.end_object();
         json.end_object();
     }

@@ -51,6 +51,8 @@ const char* const RULE_HELP[ERROR_COUNT] = {
     "Reserve the bytes in a unit without contents there (or leave them in a gap).",
     "Correct the range or the place, or give `-BANK`.",
     "Give each checksum bytes of its own.",
+    "Correct the option shown.",
+    "Name the section in the section information, with an address where it belongs.",
 };
 
 }  // namespace

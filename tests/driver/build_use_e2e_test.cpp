@@ -237,7 +237,8 @@ TEST(BuildUse, ToolsPrintTheLinkersVersion) {
     }
     RunResult help = run_orvlink(dir.path(), {"--help"});
     for (const char* option : {"--batch", "--output=FILE", "--dependency-file=FILE", "--delete-on-error",
-                               "--fatal-warnings"}) {
+                               "--fatal-warnings", "--section-symbols", "--defsym=NAME=VALUE",
+                               "--orphan-handling=MODE"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }

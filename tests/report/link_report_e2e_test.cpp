@@ -52,7 +52,7 @@ TEST(LinkReport, AgreesWithTheMapAndRecordsTheFindings) {
     EXPECT_EQ(units.out, map_listing(dir.read("MAIN.MAP")));
 
     EXPECT_EQ(jq(dir, ".version, .command.section_information, .command.command_parameters, .output_files.hex"),
-              "1\nP=C000 DATA=0200\n-. -MS " + std::string(REPORT_REGIONS) + "\nMAIN.HEX\n");
+              "2\nP=C000 DATA=0200\n-. -MS " + std::string(REPORT_REGIONS) + "\nMAIN.HEX\n");
     // Values as the map's global listing shows them: putc C004, reset FFFE.
     EXPECT_EQ(jq(dir, ".globals[] | [.name, .kind, .value, .file, .library_module]"),
               "[\"SIZE\",\"symbol\",64,\"MAIN.ROV\",null]\n"
