@@ -142,6 +142,8 @@ std::string format_text(const char* format, va_list args) {
     return text;
 }
 
+bool held(const Console& console) { return console.findings != nullptr && console.findings->holding(); }
+
 bool gnu_form(const Console& console) {
     return console.findings != nullptr && console.findings->format == DiagnosticsFormat::GNU;
 }
@@ -216,7 +218,30 @@ void internal_error(const char* point) {
     error_exit(ERR_INTERNAL, point);
 }
 
+void hold_findings(const Console& console) {
+    if (console.findings != nullptr) console.findings->hold();
+}
+
+void release_findings(const Console& console) {
+    FindingLog* log = console.findings;
+    if (log == nullptr || !log->holding()) return;
+    log->stop_holding();
+    const std::size_t count = log->entries().size();
+    for (std::size_t i = log->held_from(); i < count; ++i) {
+        const Finding& finding = log->at(i);
+        if (log->format == DiagnosticsFormat::GNU) {
+            // The last one may still get lines, as when it is printed at once.
+            if (i + 1 < count) print_gnu_finding(console.out, finding);
+        } else {
+            std::fprintf(console.out, "ERROR NO.%d: ", finding.number);
+            std::fputs(finding.text.c_str(), console.out);
+        }
+    }
+    if (log->format == DiagnosticsFormat::CLASSIC) log->mark_printed();
+}
+
 int report_fatal(const Console& console, const LinkError& error, const FindingPlace& place) {
+    release_findings(console);
     close_finding(console);
     if (error.is_silent()) {
         std::fflush(console.out);
@@ -257,7 +282,7 @@ void report_listed(const Console& console, int number, ...) {
     va_end(args);
     close_finding(console);
     if (console.findings != nullptr) console.findings->add(number, text);
-    if (gnu_form(console)) return;
+    if (gnu_form(console) || held(console)) return;
     std::fprintf(console.out, "ERROR NO.%d: ", number);
     std::fputs(text.c_str(), console.out);
 }
@@ -279,6 +304,7 @@ void report_listed_more(const Console& console, const char* format, ...) {
             finding->message += text;
         }
     }
+    if (held(console)) return;
     if (gnu_form(console)) {
         if (finding != nullptr && !console.findings->pending()) {
             for (const std::string& line : split_lines(text)) print_gnu_note(console.out, *finding, line);
@@ -305,7 +331,7 @@ void mark_finding_warning(const Console& console) {
 
 void close_finding(const Console& console) {
     FindingLog* log = console.findings;
-    if (log == nullptr || !log->pending()) return;
+    if (log == nullptr || !log->pending() || log->holding()) return;
     log->mark_printed();
     if (log->format == DiagnosticsFormat::GNU) print_gnu_finding(console.out, *log->last());
 }
@@ -432,6 +458,7 @@ int settle_console(const Console& console, int status) {
 void print_detail(const Console& console, std::string_view line) {
     Finding* finding = console.findings != nullptr ? console.findings->last() : nullptr;
     if (finding != nullptr) add_note(*finding, line);
+    if (held(console)) return;
     if (!gnu_form(console)) {
         print_indented(console.out, line);
     } else if (finding != nullptr && !console.findings->pending()) {

@@ -127,6 +127,11 @@ void relate_finding(const Console& console, RelatedPlace related);
 // The listed finding just printed is a warning: it does not fail the link.
 void mark_finding_warning(const Console& console);
 
+// Holds the findings listed from now on unprinted, until they are released
+// in the order they came (a module's findings wait for its source lines).
+void hold_findings(const Console& console);
+void release_findings(const Console& console);
+
 // Prints the finding that waits for its last lines (GNU form); a console
 // line of its own must not come between a finding and its notes.
 void close_finding(const Console& console);

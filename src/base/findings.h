@@ -22,6 +22,8 @@ struct FindingPlace {
     std::string source;  // the source file of the module's line table
     uint32_t line = 0;
     std::string function;
+    // The unit and address of the byte, for the lookup of its source line.
+    int32_t unit_no = -1;
 };
 
 // A second place a finding concerns: the other side of an overlap, a
@@ -72,11 +74,25 @@ public:
     bool pending() const { return pending_ && !entries_.empty(); }
     void mark_printed() { pending_ = false; }
 
+    // While a module's findings are held, none of them is printed: its
+    // source lines are read after its contents, and each finding gets its
+    // line before it is printed. `held_from` is the first one held.
+    bool holding() const { return holding_; }
+    std::size_t held_from() const { return held_from_; }
+    void hold() {
+        holding_ = true;
+        held_from_ = entries_.size();
+    }
+    void stop_holding() { holding_ = false; }
+    Finding& at(std::size_t i) { return entries_[i]; }
+
     const std::vector<Finding>& entries() const { return entries_; }
 
 private:
     std::vector<Finding> entries_;
     bool pending_ = false;
+    bool holding_ = false;
+    std::size_t held_from_ = 0;
 };
 
 }  // namespace orv

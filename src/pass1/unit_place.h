@@ -16,6 +16,7 @@ inline FindingPlace unit_place(const Unit& unit, uint32_t address) {
     if (unit.section_name != nullptr) place.section = unit.section_name;
     place.has_address = true;
     place.address = address;
+    place.unit_no = unit.unit_no;
     return place;
 }
 

@@ -11,6 +11,7 @@
 #include "pass1/object_reader.h"
 #include "pass2/contents.h"
 #include "pass2/hex_writer.h"
+#include "pass2/finding_lines.h"
 #include "pass2/module_debug.h"
 #include "pass2/range_explain.h"
 
@@ -54,12 +55,14 @@ void pass2_object_file(LinkContext& ctx, const char* name, const ModuleTable& ta
     ctx.reader.unit_base = first_unit;
     ctx.pass2.last_unit = last_unit;
     use_module_externals(ctx, table.externals[i]);
+    ModuleFindingLines finding_lines(ctx);
     if (starts_with_relocation(reloc_stream)) {
         process_contents(ctx, code_stream, &reloc_stream);
     } else {
         process_contents(ctx, code_stream, nullptr);
     }
     read_module_debug(ctx, code_stream, last_unit, name, nullptr);
+    finding_lines.release();
 }
 
 // The modules taken from one library, through one pair of handles that is
@@ -94,7 +97,8 @@ void pass2(LinkContext& ctx) {
     // File-name records read again here request nothing.
     ctx.reader.collect_requests = 0;
     // The reports list every module's functions.
-    ctx.debug.wanted = ctx.options.link_report != nullptr || ctx.options.memory_map != nullptr;
+    ctx.debug.wanted =
+        ctx.options.link_report != nullptr || ctx.options.memory_map != nullptr || findings_name_lines(ctx);
     hex_init(ctx);
     pass2_rel_files(ctx);
     if (!ctx.options.opt_no_request && ctx.reader.requested_file_count != 0) pass2_requested_files(ctx);
@@ -153,6 +157,7 @@ void pass2_module(LinkContext& ctx, const LibModule& module, ImageCursor& code_s
     ctx.reader.unit_base = module.first_unit;
     ctx.pass2.last_unit = module.last_unit;
     use_module_externals(ctx, module.externals);
+    ModuleFindingLines finding_lines(ctx);
     if (module.reloc_offset != 0) {
         seek_or_fail(reloc_stream, long(module.reloc_offset) + 1, library);
         process_contents(ctx, code_stream, &reloc_stream);
@@ -160,6 +165,7 @@ void pass2_module(LinkContext& ctx, const LibModule& module, ImageCursor& code_s
         process_contents(ctx, code_stream, nullptr);
     }
     read_module_debug(ctx, code_stream, module.last_unit, library, module.name);
+    finding_lines.release();
 }
 
 void fix_member_units(LinkContext& ctx, const LibModule& module) {

@@ -35,20 +35,168 @@ void write_every_kind(const TempDir& dir) {
                         field(7, REL_SPECIAL_PAGE, 1, just(name_term("again"))),
                         field(9, REL_BIT_VALUE, 1, just(constant_term(8))),
                         field(11, REL_VALUE, 1, just(name_term("ready")))});
-    dir.write("main.rov", main.contents(0, {{0, Bytes(0x90, 0)}}).end().bytes());
+    main.contents(0, {{0, Bytes(0x90, 0)}});
+    // The fields 1 to 8 lie in function start, from line 10 on; 9 and 11 in
+    // function flags.
+    main.function(1, "start", 0, 0, 8).function(2, "flags", 0, 9, 0x8F);
+    main.source_lines(1, {{"src/main.asm", {{10, 0}, {12, 3}, {14, 7}}}});
+    main.source_lines(2, {{"src/flags.inc", {{3, 9}, {4, 11}}}});
+    dir.write("main.rov", main.end().bytes());
     dir.write("other.rov", object([](ObjectWriter& w) { w.units({{"A", 0, 1, 0xC010, 4}, {"D", 0, 0, 0, 2}}); }));
     dir.write("data.rov", object([](ObjectWriter& w) { w.units({{"D", 1, 0, 0, 2}}); }));
 }
 
-const std::string EVERY_KIND = "main other data,,P=C000 Z=0100 NOSUCH";
+const std::string EVERY_KIND = "main other data,,P=C000 Z=0100 D=D000 NOSUCH";
 
-TEST(DiagnosticsFormat, Explore) {
+// The findings of the link above in the GNU form, in the order found.
+const std::string EVERY_KIND_GNU =
+    "orvlink: error: Can't find SECTION NOSUCH [ORV14]\n"
+    "other.rov: error: Location overlap. SECTION=A ADDRESS=C010 in OTHER.ROV [ORV11]\n"
+    "data.rov: warning: Section type mismatch in SECTION D [ORV23]\n"
+    "src/main.asm:10: error: Expression value is out of range. SECTION=P ADDRESS=C001 OFFSET=0001 [ORV17]\n"
+    "src/main.asm:12: error: Relative jump is out of range. SECTION=P ADDRESS=C003 OFFSET=0003 [ORV19]\n"
+    "src/main.asm:12: error: Expression is out of ZERO page. SECTION=P ADDRESS=C005 OFFSET=0005 [ORV25]\n"
+    "src/main.asm:14: error: Expression is out of SPECIAL page. SECTION=P ADDRESS=C007 OFFSET=0007 [ORV26]\n"
+    "src/flags.inc:3: error: Bit value is out of range. SECTION=P ADDRESS=C009 OFFSET=0009 [ORV29]\n"
+    "src/flags.inc:4: warning: label \"ready\" type is mismatch. [ORV27]\n";
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST(DiagnosticsFormat, GnuLinesOfEveryKindOfFinding) {
     TempDir dir;
     write_every_kind(dir);
-    RunResult run = run_orvlink(dir.path(), {EVERY_KIND + ",--quiet --diagnostics-format=gnu --explain --sarif=out.sarif"});
-    std::cout << run.out << "----\n" << run.err << "\n" << run.status << "\n" << dir.read("out.sarif");
-    RunResult c = run_orvlink(dir.path(), {EVERY_KIND + ",-. --explain"});
-    std::cout << c.out;
+    RunResult run = run_orvlink(dir.path(), {EVERY_KIND + ",--quiet --diagnostics-format=gnu"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, EVERY_KIND_GNU);
+    EXPECT_EQ(run.err, "\a");
+
+    // VS Code's $gcc problem matcher: every message with a source line is
+    // taken, with its file, line and severity; the others name their file.
+    const std::regex gcc(R"(^(.*?):(\d+):(\d*):?\s+(?:fatal\s+)?(warning|error):\s+(.*)$)");
+    const std::regex file_only(R"(^([^:]+): (warning|error|fatal error): (.*) \[ORV\d\d\]$)");
+    int matched = 0;
+    for (const std::string& line : lines_of(run.out)) {
+        SCOPED_TRACE(line);
+        std::smatch m;
+        if (line.rfind("src/", 0) == 0) {
+            ASSERT_TRUE(std::regex_match(line, m, gcc));
+            EXPECT_TRUE(m[1] == "src/main.asm" || m[1] == "src/flags.inc");
+            EXPECT_EQ(m[4], line.find("type is mismatch") != std::string::npos ? "warning" : "error");
+            ++matched;
+        } else {
+            EXPECT_FALSE(std::regex_match(line, m, gcc));
+            EXPECT_TRUE(std::regex_match(line, m, file_only));
+        }
+    }
+    EXPECT_EQ(matched, 6);
+    const std::vector<std::string> all = lines_of(run.out);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(all[5], m, gcc));
+    EXPECT_EQ(m[1], "src/main.asm");
+    EXPECT_EQ(m[2], "12");
+    EXPECT_EQ(m[5], "Expression is out of ZERO page. SECTION=P ADDRESS=C005 OFFSET=0005 [ORV25]");
+
+    // The same link in the classic form, with the totals and progress lines,
+    // is what it always was: the lines are not looked up without an option.
+    RunResult classic = run_orvlink(dir.path(), {EVERY_KIND + ",-. --diagnostics-format=classic"});
+    RunResult plain = run_orvlink(dir.path(), {EVERY_KIND + ",-."});
+    EXPECT_EQ(classic.out, plain.out);
+    EXPECT_NE(plain.out.find("ERROR NO.25: Expression is out of ZERO page.\n"
+                             "             SECTION=P ADDRESS=C005 OFFSET=0005\nERROR NO.26"),
+              std::string::npos);
+}
+
+TEST(DiagnosticsFormat, ExplainNamesTheFunctionAndLineInBothForms) {
+    TempDir dir;
+    write_every_kind(dir);
+    RunResult gnu = run_orvlink(dir.path(), {EVERY_KIND + ",--quiet --diagnostics-format=gnu --explain"});
+    const std::string zero_page =
+        "src/main.asm:12: error: Expression is out of ZERO page. SECTION=P ADDRESS=C005 OFFSET=0005 [ORV25]\n"
+        "src/main.asm:12: note: module MAIN.ROV, names: count=0100\n"
+        "src/main.asm:12: note: value 0100, allowed 0000 to 00FF\n"
+        "src/main.asm:12: note: the cause of the findings above: section Z lies at 0100 to 0101, outside the zero "
+        "page 0000 to 00FF\n"
+        "src/main.asm:12: note: in function start, at src/main.asm:12\n";
+    EXPECT_NE(gnu.out.find(zero_page), std::string::npos) << gnu.out;
+    EXPECT_NE(gnu.out.find("other.rov: note: SECTION A C010-C013 of OTHER.ROV overlaps SECTION P C000-C08F of "
+                           "MAIN.ROV at C010 to C013, 4 bytes\n"),
+              std::string::npos);
+    EXPECT_NE(gnu.out.find("src/flags.inc:4: warning: label \"ready\" type is mismatch. [ORV27]\n"
+                           "src/flags.inc:4: note: module MAIN.ROV, section P, address C00B: the field wants an "
+                           "address or value\n"
+                           "src/flags.inc:4: note: in function flags, at src/flags.inc:4\n"),
+              std::string::npos);
+
+    RunResult classic = run_orvlink(dir.path(), {EVERY_KIND + ",-. --explain"});
+    EXPECT_NE(classic.out.find("processing \"MAIN.ROV\"\n"
+                               "ERROR NO.17: Expression value is out of range.\n"
+                               "             SECTION=P ADDRESS=C001 OFFSET=0001\n"
+                               "             module MAIN.ROV, names: again=C082\n"
+                               "             value 1C082, allowed 0000 to FFFF\n"
+                               "             in function start, at src/main.asm:10\n"
+                               "ERROR NO.19:"),
+              std::string::npos)
+        << classic.out;
+    EXPECT_NE(classic.out.find("ERROR NO.23: Section type mismatch in SECTION D\n"
+                               "             module DATA.ROV, section D, address D002: its part is RAM, the part "
+                               "of OTHER.ROV at D000 is ROM\n"),
+              std::string::npos);
+}
+
+// A damaged source-line record fails no link without a symbol file: the
+// finding keeps its file as its place.
+TEST(DiagnosticsFormat, DamagedLineTableLeavesTheLineUnknown) {
+    TempDir dir;
+    ObjectWriter main;
+    main.header("main.asm").units({{"P", 0, 0, 0, 4}});
+    main.relocation(0, {field(1, REL_ZERO_PAGE, 1, just(constant_term(0x100)))});
+    main.contents(0, {{0, Bytes(4, 0)}});
+    main.function(1, "start", 0, 0, 3).tag(0xE4);  // a source-line record cut short
+    dir.write("main.rov", main.bytes());
+    RunResult run = run_orvlink(dir.path(), {"main,,P=C000,--quiet --diagnostics-format=gnu"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "main.rov: error: Expression is out of ZERO page. SECTION=P ADDRESS=C001 OFFSET=0001 [ORV25]\n");
+}
+
+TEST(DiagnosticsFormat, FatalErrorsAndAWrongValue) {
+    TempDir dir;
+    RunResult missing = run_orvlink(dir.path(), {"main,,,--quiet --diagnostics-format=gnu"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.out, "orvlink: fatal error: MAIN.ROV File not found [ORV00]\n");
+    EXPECT_EQ(missing.err, "\a");
+    RunResult wrong = run_orvlink(dir.path(), {"main,,,--diagnostics-format=msvc"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_EQ(wrong.out, "ERROR NO.4: Invalid parameter input \"--diagnostics-format=msvc\"\n");
+}
+
+// --quiet leaves the messages and what an option asks for on standard
+// output: here the cross-reference table.
+TEST(DiagnosticsFormat, QuietKeepsOnlyMessagesAndRequestedOutput) {
+    TempDir dir;
+    write_every_kind(dir);
+    RunResult run = run_orvlink(dir.path(), {EVERY_KIND + ",--quiet"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.find("processing"), std::string::npos);
+    EXPECT_EQ(run.out.find("TOTAL"), std::string::npos);
+    EXPECT_EQ(run.out.rfind("ERROR NO.14: Can't find SECTION NOSUCH\n", 0), 0u);
+    EXPECT_EQ(run.err, "\a");
+
+    dir.write("ok.rov", object([](ObjectWriter& w) { w.units({{"P", 0, 0, 0, 2}}).labels(0, {{0, "entry"}}); }));
+    RunResult ok = run_orvlink(dir.path(), {"ok,,,--quiet --cref"});
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.err, "");
+    EXPECT_NE(ok.out.find("entry"), std::string::npos);
+    RunResult banner = run_orvlink(dir.path(), {"ok", "--quiet"}, "\n\n\n");
+    EXPECT_EQ(banner.status, 0);
+    EXPECT_EQ(banner.out, "");
 }
 
 }  // namespace
