@@ -199,5 +199,90 @@ TEST(DiagnosticsFormat, QuietKeepsOnlyMessagesAndRequestedOutput) {
     EXPECT_EQ(banner.out, "");
 }
 
+// The results' texts, levels and places, and the rules' help as
+// docs/diagnostics.md gives it.
+const char* const SARIF_CONTENTS = R"(
+import json, re, sys
+log = json.load(open(sys.argv[1]))
+run = log["runs"][0]
+results = run["results"]
+print(len(results), run["invocations"][0]["exitCode"], run["invocations"][0]["executionSuccessful"])
+for r in results:
+    where = r.get("locations", [{}])[0]
+    uri = where.get("physicalLocation", {}).get("artifactLocation", {}).get("uri", "-")
+    line = where.get("physicalLocation", {}).get("region", {}).get("startLine", "-")
+    names = "/".join(l["name"] for l in where.get("logicalLocations", []))
+    related = [l["message"]["text"] for l in r.get("relatedLocations", [])]
+    print(r["ruleId"], r["level"], uri, line, names, r["message"]["text"], related[:1])
+help = {}
+for row in open(sys.argv[2]):
+    m = re.match(r"^\| (\d+) \| `.*?` \| .*? \| .*? \| .* \| (.*?) \|$", row)
+    if m and int(m.group(1)) not in help:
+        help[int(m.group(1))] = m.group(2)
+rules = {r["id"]: r.get("help", {}).get("text", "-") for r in run["tool"]["driver"]["rules"]}
+print("help differs:", [n for n, text in help.items() if rules.get("ORV%02d" % n) != text])
+)";
+
+TEST(DiagnosticsFormat, SarifLogOfEveryKindOfFinding) {
+    TempDir dir;
+    write_every_kind(dir);
+    RunResult run = run_orvlink(dir.path(), {EVERY_KIND + ",--quiet --sarif=run.sarif"});
+    EXPECT_EQ(run.status, 1);
+    // The console is as without the option.
+    EXPECT_EQ(run.out, run_orvlink(dir.path(), {EVERY_KIND + ",--quiet"}).out);
+
+    RunResult check = run_program("python3", dir.path(),
+                                  {ORV_SOURCE_DIR "/tests/driver/sarif_check.py", "run.sarif"});
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+    const bool have_validator = run_program("python3", dir.path(), {"-c", "import jsonschema"}).status == 0;
+    if (have_validator) EXPECT_EQ(check.out, "valid (schema checked)\n");
+    RunResult contents =
+        run_program("python3", dir.path(), {"-c", SARIF_CONTENTS, "run.sarif", ORV_SOURCE_DIR "/docs/diagnostics.md"});
+    EXPECT_EQ(contents.out,
+              "9 1 False\n"
+              "ORV14 error - -  Can't find SECTION NOSUCH []\n"
+              "ORV11 error other.rov - OTHER.ROV/A/C010 Location overlap. SECTION=A ADDRESS=C010 in OTHER.ROV "
+              "['SECTION P C000-C08F of MAIN.ROV']\n"
+              "ORV23 warning data.rov - DATA.ROV/D/D002 Section type mismatch in SECTION D ['the first ROM part of "
+              "the section']\n"
+              "ORV17 error src/main.asm 10 MAIN.ROV/start/P/C001 Expression value is out of range. SECTION=P "
+              "ADDRESS=C001 OFFSET=0001 []\n"
+              "ORV19 error src/main.asm 12 MAIN.ROV/start/P/C003 Relative jump is out of range. SECTION=P "
+              "ADDRESS=C003 OFFSET=0003 []\n"
+              "ORV25 error src/main.asm 12 MAIN.ROV/start/P/C005 Expression is out of ZERO page. SECTION=P "
+              "ADDRESS=C005 OFFSET=0005 []\n"
+              "ORV26 error src/main.asm 14 MAIN.ROV/start/P/C007 Expression is out of SPECIAL page. SECTION=P "
+              "ADDRESS=C007 OFFSET=0007 []\n"
+              "ORV29 error src/flags.inc 3 MAIN.ROV/flags/P/C009 Bit value is out of range. SECTION=P ADDRESS=C009 "
+              "OFFSET=0009 []\n"
+              "ORV27 warning src/flags.inc 4 MAIN.ROV/flags/P/C00B label \"ready\" type is mismatch. []\n"
+              "help differs: []\n")
+        << contents.err;
+
+    // A fatal error is a result too, and a log that cannot be written is error 15.
+    RunResult fatal = run_orvlink(dir.path(), {"nothing,,,-. --sarif=fatal.sarif"});
+    EXPECT_EQ(fatal.status, 2);
+    RunResult fatal_contents = run_program("python3", dir.path(), {"-c", SARIF_CONTENTS, "fatal.sarif", "/dev/null"});
+    EXPECT_EQ(fatal_contents.out, "1 2 False\nORV00 error - -  NOTHING.ROV File not found []\nhelp differs: []\n");
+    RunResult unwritable = run_orvlink(dir.path(), {EVERY_KIND + ",-. --sarif=no/such/dir.sarif"});
+    EXPECT_EQ(unwritable.status, 3);
+    EXPECT_NE(unwritable.out.find("ERROR NO.15: Can't create no/such/dir.sarif\n"), std::string::npos);
+    if (!have_validator) GTEST_SKIP() << "python3's jsonschema is missing: the log's properties were checked without the schema";
+}
+
+// --explain lines belong to a finding's whole text in the link report.
+TEST(DiagnosticsFormat, LinkReportKeepsTheExplanationLines) {
+    TempDir dir;
+    write_every_kind(dir);
+    RunResult run = run_orvlink(dir.path(), {EVERY_KIND + ",-. --explain --link-report=r.json"});
+    EXPECT_EQ(run.status, 1);
+    const std::string report = dir.read("r.json");
+    EXPECT_NE(report.find("{\"number\":29,\"text\":\"Bit value is out of range.\\n             SECTION=P "
+                          "ADDRESS=C009 OFFSET=0009\\n             module MAIN.ROV, no names\\n             bit "
+                          "number 8, allowed 0 to 7\\n             in function flags, at src/flags.inc:3\"}"),
+              std::string::npos)
+        << report;
+}
+
 }  // namespace
 }  // namespace orv::test
