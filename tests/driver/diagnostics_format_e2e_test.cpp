@@ -235,7 +235,9 @@ TEST(DiagnosticsFormat, SarifLogOfEveryKindOfFinding) {
                                   {ORV_SOURCE_DIR "/tests/driver/sarif_check.py", "run.sarif"});
     EXPECT_EQ(check.status, 0) << check.out << check.err;
     const bool have_validator = run_program("python3", dir.path(), {"-c", "import jsonschema"}).status == 0;
-    if (have_validator) EXPECT_EQ(check.out, "valid (schema checked)\n");
+    if (have_validator) {
+        EXPECT_EQ(check.out, "valid (schema checked)\n");
+    }
     RunResult contents =
         run_program("python3", dir.path(), {"-c", SARIF_CONTENTS, "run.sarif", ORV_SOURCE_DIR "/docs/diagnostics.md"});
     EXPECT_EQ(contents.out,
