@@ -91,6 +91,9 @@ public:
     // Lines that --explain adds after the message: what and where.
     void add_detail(std::string line) { details_.push_back(std::move(line)); }
     const std::vector<std::string>& details() const { return details_; }
+    // Code that cannot see the options adds its lines anyway; without
+    // --explain the driver drops them before the message is printed.
+    void drop_details() { details_.clear(); }
 
 private:
     int number_;

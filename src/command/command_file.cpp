@@ -24,7 +24,7 @@ int read_command_file(std::string (&fields)[FIELD_COUNT], std::unique_ptr<TextIn
                 c = file->get();
             } while (c != TextInput::END && is_field_space(char(c)));
             if (c == TextInput::END) break;
-            if (index + 1 >= FIELD_COUNT) error_exit(ERR_INVALID_COMMAND);
+            if (index + 1 >= FIELD_COUNT) throw too_many_fields("the command file gives more than 4 fields");
             ++index;
             continue;  // the first character of the new field, by the same rules
         }

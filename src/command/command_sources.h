@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "command/command_input.h"
 #include "platform/text_input.h"
 
@@ -17,6 +18,10 @@ constexpr int NO_FIELD = -1;
 // Appends one character to a command field; the 8193rd character of a field
 // is error 1 "Invalid command input".
 void append_to_field(std::string& field, char c);
+
+// Error 1 for a fifth field, with the line --explain adds: `given` says how
+// many fields there were.
+LinkError too_many_fields(const std::string& given);
 
 // Splits the arguments at their commas into the fields; arguments are joined
 // by single blanks. Returns the index of the last field started (0 to 3).

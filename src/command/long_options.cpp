@@ -2,6 +2,7 @@
 
 #include "base/diagnostics.h"
 #include "base/link_context.h"
+#include "base/name_hints.h"
 #include "command/symbol_definitions.h"
 
 namespace orv {
@@ -96,6 +97,18 @@ const LongOption* find_long_option(std::string_view name) {
     return nullptr;
 }
 
+// Error 4 for an unknown long option, with the closest one when it is
+// likely the one meant (kept only with --explain).
+LinkError unknown_long_option(std::string_view word, std::string_view name) {
+    LinkError error(ERR_INVALID_PARAMETER, std::string(word));
+    for (const LongOption& option : LONG_OPTIONS) {
+        if (!likely_meant(name, option.name)) continue;
+        error.add_detail("did you mean --" + std::string(option.name) + (option.value == Value::REQUIRED ? "=...?" : "?"));
+        break;
+    }
+    return error;
+}
+
 }  // namespace
 
 bool is_long_option(std::string_view word) { return word.size() > 2 && word.substr(0, 2) == "--"; }
@@ -105,7 +118,7 @@ void apply_long_option(LinkContext& ctx, std::string_view word) {
     std::size_t equals = body.find('=');
     std::string_view name = body.substr(0, equals);
     const LongOption* option = find_long_option(name);
-    if (option == nullptr) error_exit(ERR_INVALID_PARAMETER, word);
+    if (option == nullptr) throw unknown_long_option(word, name);
     const bool has_value = equals != std::string_view::npos;
     std::string_view value = has_value ? body.substr(equals + 1) : std::string_view{};
     if (has_value != (option->value == Value::REQUIRED)) error_exit(ERR_INVALID_PARAMETER, word);
@@ -121,6 +134,11 @@ std::vector<std::string> take_long_options(LinkContext& ctx, const std::vector<s
     std::vector<std::string> ordinary;
     ordinary.reserve(args.size());
     bool options_end = false;
+    // An error of an option before --explain is explained too.
+    for (const std::string& arg : args) {
+        if (arg == "--") break;
+        if (arg == "--explain") ctx.options.explain = 1;
+    }
     for (const std::string& arg : args) {
         if (!options_end && arg == "--") {
             options_end = true;

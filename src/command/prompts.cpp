@@ -43,7 +43,13 @@ void prompt_missing_fields(LinkContext& ctx, int last_supplied) {
     for (int i = last_supplied + 1; i < FIELD_COUNT; ++i) {
         std::string& field = ctx.command.command_field[i];
         const char* line_end = std::strchr(field.c_str(), '\n');
-        if (line_end == nullptr) error_exit(ERR_INVALID_COMMAND);
+        if (line_end == nullptr) {
+            LinkError error(ERR_INVALID_COMMAND, {});
+            error.add_detail("the answer to prompt " + std::to_string(i + 1) + " has no line end: " +
+                             (field.size() >= ANSWER_LIMIT ? "it is longer than 8190 characters"
+                                                               : "the input ended before it"));
+            throw error;
+        }
         field.resize(std::size_t(line_end - field.c_str()));
     }
 }

@@ -198,7 +198,43 @@ std::string input_fault_text(const InputFault& fault) {
     return where + ": expected " + fault.expected;
 }
 
+namespace {
+
+bool host_file_exists(const std::string& name) {
+    std::FILE* file = open_host_file(name, "rb");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+// Error 0 for a name typed into the wrong field: NAME.ROV is missing where
+// NAME.LIB exists, or the reverse; and the module whose request was not found.
+void explain_other_field(LinkContext& ctx, LinkError& error) {
+    const std::string& name = error.argument();
+    if (name.size() > 4 && (ends_with(name, ".ROV") || ends_with(name, ".LIB"))) {
+        const bool object = ends_with(name, ".ROV");
+        std::string other = name.substr(0, name.size() - 4) + (object ? ".LIB" : ".ROV");
+        // "UART.ROV" typed as a library became "UART.ROV.LIB".
+        if (!object && ends_with(other, ".ROV.ROV")) other = name.substr(0, name.size() - 4);
+        if (host_file_exists(other)) {
+            error.add_detail(other + " exists: " + (object ? "libraries go in the second field, after the first comma"
+                                                            : "relocatable files go in the first field"));
+        }
+    }
+    const char* requester = nullptr;
+    for (const RequestedFile* node = ctx.reader.requested_files; node != nullptr; node = node->next) {
+        if (name == node->name && requester == nullptr) requester = node->requested_by;
+    }
+    for (const RequestedLib* node = ctx.reader.requested_libs; node != nullptr; node = node->next) {
+        if (ends_with(name, node->name) && requester == nullptr) requester = node->requested_by;
+    }
+    if (requester != nullptr) error.add_detail("requested by the module " + std::string(requester));
+}
+
+}  // namespace
+
 void explain_fatal(LinkContext& ctx, LinkError& error) {
+    if (!explaining(ctx)) error.drop_details();
     if (!explaining(ctx) || error.is_silent()) return;
     if (std::optional<InputFault> fault = locate_input_fault(ctx, error)) {
         error.add_detail(input_fault_text(*fault));
@@ -211,6 +247,8 @@ void explain_fatal(LinkContext& ctx, LinkError& error) {
         std::string library = error.argument().substr(0, error.argument().size() - 4);
         error.add_detail(library + " stands among the relocatable files: libraries go in the " +
                          "second field, after the first comma");
+    } else if (error.number() == ERR_FILE_NOT_FOUND) {
+        explain_other_field(ctx, error);
     }
 }
 

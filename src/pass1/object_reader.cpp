@@ -33,6 +33,12 @@ void check_request_length(std::string_view name) {
     if (name.size() + 5 > REQUEST_NAME_LIMIT) error_exit(ERR_FILE_NOT_FOUND, name);
 }
 
+// The module being read, for --explain's line under a request not found.
+const char* requester(LinkContext& ctx) {
+    if (!ctx.options.explain) return nullptr;
+    return ctx.str_save(module_name(ctx.reader.current_file, ctx.reader.current_member));
+}
+
 void request_file(LinkContext& ctx, std::string_view name) {
     check_request_length(name);
     std::string full(name);
@@ -43,6 +49,7 @@ void request_file(LinkContext& ctx, std::string_view name) {
     ReaderState& reader = ctx.reader;
     const char* saved = ctx.str_save(full);
     RequestedFile* node = pool_new<RequestedFile>(ctx.pools.mem_pool, saved, nullptr);
+    node->requested_by = requester(ctx);
     if (reader.requested_files_tail == nullptr) {
         reader.requested_files = node;
     } else {
@@ -62,6 +69,7 @@ void request_lib(LinkContext& ctx, std::string_view name) {
 
     ReaderState& reader = ctx.reader;
     RequestedLib* node = pool_new<RequestedLib>(ctx.pools.mem_pool, ctx.str_save(full), 0, nullptr);
+    node->requested_by = requester(ctx);
     if (reader.requested_libs_tail == nullptr) {
         reader.requested_libs = node;
     } else {

@@ -9,6 +9,7 @@ namespace orv {
 struct RequestedFile {
     const char* name;
     RequestedFile* next;
+    const char* requested_by = nullptr;  // the module whose file-name record names it
 };
 
 // Library from a module's file-name record; duplicates are kept.
@@ -16,6 +17,7 @@ struct RequestedLib {
     const char* name;
     int found;  // opened once; `name` is then the name that opened it
     RequestedLib* next;
+    const char* requested_by = nullptr;  // the module whose file-name record names it
 };
 
 // State that the object and library readers, pass 2 and the symbol file share.

@@ -7,6 +7,7 @@
 #include "base/diagnostics.h"
 #include "base/explain.h"
 #include "base/link_context.h"
+#include "base/name_hints.h"
 #include "library/why_extract.h"
 #include "pass1/linker_symbols.h"
 
@@ -18,6 +19,13 @@ void explain_unresolved(LinkContext& ctx, const SymbolEntry& entry) {
     if (!explaining(ctx)) return;
     print_detail(ctx.console, "needed by " + module_name(entry.file_name, entry.member_name) +
                                   ", the first module that refers to \"" + entry.name + "\"");
+    // A defined name of nearly the same spelling is likely the one meant.
+    for (const SymbolEntry* other : ctx.symbols.in_name_order()) {
+        if (other->state == SYM_UNDEFINED || !likely_meant(entry.name, other->name)) continue;
+        print_detail(ctx.console, "did you mean \"" + std::string(other->name) + "\", defined in " +
+                                      module_name(other->file_name, other->member_name) + "?");
+        return;
+    }
 }
 
 // Error 10: both definers in one file, because it is given twice or because

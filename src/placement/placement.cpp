@@ -6,6 +6,7 @@
 #include "base/diagnostics.h"
 #include "base/explain.h"
 #include "base/link_context.h"
+#include "base/name_hints.h"
 #include "base/text_helpers.h"
 #include "command/output_names.h"
 #include "command/section_info.h"
@@ -31,6 +32,22 @@ void explain_program_size(LinkContext& ctx, const char* section, int64_t start, 
                                   std::to_string(overshoot) + " (" + hex_text(overshoot, 1) +
                                   "H) bytes beyond the last address " +
                                   hex_text(uint64_t(limit - 1), digits));
+}
+
+// Error 14: a section named like an option lost the comma before the
+// parameters; one that a module has under a close name was likely meant.
+void explain_missing_section(LinkContext& ctx, const char* name) {
+    if (!explaining(ctx)) return;
+    if (name[0] == '-') {
+        print_detail(ctx.console, "a comma may be missing before the command parameters");
+        return;
+    }
+    for (const Section* section = ctx.sections.section_list; section != nullptr; section = section->next) {
+        if (!likely_meant(name, section->name)) continue;
+        print_detail(ctx.console, "did you mean SECTION " + std::string(section->name) + "? (section names keep "
+                                  "their letter case, but for z, s, p and r)");
+        return;
+    }
 }
 
 }  // namespace
@@ -59,6 +76,7 @@ void order_sections(LinkContext& ctx) {
             // remaining sections are still placed.
             ctx.link_failed = 1;
             report_listed(ctx.console, ERR_SECTION_NOT_FOUND, sec_info[i].name);
+            explain_missing_section(ctx, sec_info[i].name);
             continue;
         }
         place_section(ctx, *section, static_cast<int>(i), state);
