@@ -52,6 +52,7 @@ int acquire_fields(LinkContext& ctx, const std::vector<std::string>& args) {
 }  // namespace
 
 void get_command(LinkContext& ctx, const std::vector<std::string>& program_args) {
+    note_explain_request(ctx, program_args);
     const std::vector<std::string> args = take_long_options(ctx, program_args);
     answer_query(ctx, args);
 

@@ -130,15 +130,22 @@ void apply_long_option(LinkContext& ctx, std::string_view word) {
     }
 }
 
+void note_explain_request(LinkContext& ctx, const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        std::size_t start = 0;
+        while (start <= arg.size()) {
+            std::size_t end = arg.find_first_of(" \t,", start);
+            if (end == std::string::npos) end = arg.size();
+            if (std::string_view(arg).substr(start, end - start) == "--explain") ctx.options.explain = 1;
+            start = end + 1;
+        }
+    }
+}
+
 std::vector<std::string> take_long_options(LinkContext& ctx, const std::vector<std::string>& args) {
     std::vector<std::string> ordinary;
     ordinary.reserve(args.size());
     bool options_end = false;
-    // An error of an option before --explain is explained too.
-    for (const std::string& arg : args) {
-        if (arg == "--") break;
-        if (arg == "--explain") ctx.options.explain = 1;
-    }
     for (const std::string& arg : args) {
         if (!options_end && arg == "--") {
             options_end = true;
