@@ -15,6 +15,7 @@
 #include "pass2/pass2.h"
 #include "pass2/range_explain.h"
 #include "placement/placement.h"
+#include "platform/staged_files.h"
 
 namespace orv {
 namespace {
@@ -69,6 +70,9 @@ int run_reporting(LinkContext& ctx, Run&& run) {
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
     }
+    // A temporary still there was never placed (memory ran out on its way):
+    // it goes, so that no run leaves one behind.
+    remove_staged_temporaries();
     // With --stats, whatever the end: the figures describe what was done.
     print_stats(ctx);
     return settle_console(ctx.console, status);

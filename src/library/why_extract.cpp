@@ -29,7 +29,7 @@ void write_why_extract(LinkContext& ctx) {
     const char* target = ctx.options.why_extract;
     if (target == nullptr) return;
     const bool to_console = std::string_view(target) == "-";
-    std::FILE* file = to_console ? ctx.console.out : ctx.output.create(target);
+    std::FILE* file = to_console ? ctx.console.out : ctx.output.create_report(target);
     if (file == nullptr) error_exit(ERR_CANT_CREATE, target);
 
     std::string text = "reference\textracted\tsymbol\n";

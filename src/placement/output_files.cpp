@@ -15,20 +15,24 @@ namespace {
 // A built file name, with its terminator, fits in this many bytes.
 constexpr std::size_t FILE_NAME_SIZE = 512;
 
-// An output name that leads to a directory, a named pipe or a device is
-// refused: writing there would block on the pipe or never make a file.
+// An output name that leads to a directory, or to a named pipe that no
+// process reads, is refused; a device is written in place.
 std::unique_ptr<TextOutput> create_output(LinkContext& ctx, const OutputFileName& name) {
-    if (names_non_regular_file(name.host)) error_exit(ERR_CANT_CREATE, name.shown);
     std::unique_ptr<TextOutput> file;
     if (ctx.output.create_file) {
         file = TextOutput::adopt(ctx.output.create_file(name.host));
         if (file == nullptr) error_exit(ERR_CANT_CREATE, name.shown);
         return file;
     }
-    StagedOutput staged;
+    // Room for the record first: a temporary must not be made that the run
+    // then cannot keep track of.
+    ctx.output.staged.emplace_back();
+    StagedOutput& staged = ctx.output.staged.back();
     file = TextOutput::create_staged(name.host, staged.written_path, staged.final_path);
-    if (file == nullptr) error_exit(ERR_CANT_CREATE, name.shown);
-    ctx.output.staged.push_back(std::move(staged));
+    if (file == nullptr) {
+        ctx.output.staged.pop_back();
+        error_exit(ERR_CANT_CREATE, name.shown);
+    }
     return file;
 }
 
@@ -93,9 +97,7 @@ void open_output_files(LinkContext& ctx) {
 bool place_output_files(LinkContext& ctx, std::string& failed_name) {
     bool ok = true;
     for (StagedOutput& file : ctx.output.staged) {
-        if (file.written_path == file.final_path) continue;
-        if (std::rename(file.written_path.c_str(), file.final_path.c_str()) != 0) {
-            remove_written_file(file.written_path);
+        if (!place_staged_file(file.written_path, file.final_path)) {
             if (ok) failed_name = file.final_path;
             ok = false;
         }

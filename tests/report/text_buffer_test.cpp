@@ -40,7 +40,7 @@ TEST(ReportText, PiecesOfEverySizeReachTheFileInOrder) {
     TempDir dir;
     const std::string name = (dir / "REPORT.TXT").string();
     {
-        const OutputState host_files;
+        OutputState host_files;
         ReportFile file(name.c_str(), host_files);
         Markup markup(&file);
         build(markup);
