@@ -58,15 +58,28 @@ mode_t mode_for(const std::string& final_path) {
     return 0666 & ~mask;
 }
 
+// The signals that remove the temporaries.
+sigset_t cleaning_signals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal_number);
+    return set;
+}
+
 std::FILE* open_temporary(const std::string& final_path, std::string& temp_path) {
     std::string base = final_path.substr(directory_of(final_path).size());
     std::string pattern = directory_of(final_path) + "." + base + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
+    // A signal between the file's creation and its record would leave it.
+    const sigset_t blocked = cleaning_signals();
+    sigset_t previous;
+    ::sigprocmask(SIG_BLOCK, &blocked, &previous);
     int fd = ::mkstemp(name.data());
+    if (fd >= 0) remember_temporary(name.data());
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) return nullptr;
     temp_path = name.data();
-    remember_temporary(temp_path);
     std::FILE* file = ::fchmod(fd, mode_for(final_path)) == 0 ? ::fdopen(fd, "wb") : nullptr;
     if (file == nullptr) {
         ::close(fd);
@@ -145,6 +158,7 @@ extern "C" void remove_and_resignal(int signal_number) {
 }  // namespace
 
 void remove_staged_temporaries_on_signals() {
+    const sigset_t handled = cleaning_signals();
     for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction action {};
         // A signal that the caller's shell ignores (a background job's
@@ -152,7 +166,7 @@ void remove_staged_temporaries_on_signals() {
         if (::sigaction(signal_number, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) continue;
         action = {};
         action.sa_handler = remove_and_resignal;
-        sigemptyset(&action.sa_mask);
+        action.sa_mask = handled;
         ::sigaction(signal_number, &action, nullptr);
     }
 }
