@@ -52,6 +52,8 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "SECTION %s will not fit in region %s: overflowed by %d bytes\n",
     "SECTION %s ADDRESS=%04lX lies outside every %s region\n",
     "Write error on %s\n",
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    "Output file %s is the same file as %s\n",
 };
 
 // The columns a name takes once print_name has escaped it.
@@ -150,6 +152,7 @@ int exit_status_of(int number) {
     case ERR_REGION_DECLARATION:
     case ERR_DEPENDENCY_FILE:
     case ERR_OUTPUT_EXCLUDES:
+    case ERR_OUTPUT_COLLISION:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:
@@ -180,7 +183,7 @@ int report_fatal(const Console& console, const LinkError& error) {
         return error.silent_status();
     }
     std::fprintf(console.out, "ERROR NO.%d: ", error.number());
-    print_catalogue(console.out, error.number(), error.argument().c_str());
+    print_catalogue(console.out, error.number(), error.argument().c_str(), error.second_argument().c_str());
     for (const std::string& line : error.details()) print_detail(console, line);
     std::fflush(console.out);
     std::fprintf(console.err, "%c", 7);

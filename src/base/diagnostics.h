@@ -49,9 +49,10 @@ enum ErrorNo : int {
     ERR_REGION_OVERFLOW = 34,
     ERR_OUTSIDE_REGIONS = 35,
     ERR_CONSOLE_WRITE = 36,
+    ERR_OUTPUT_COLLISION = 45,
 };
 
-constexpr int ERROR_COUNT = 37;
+constexpr int ERROR_COUNT = 46;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);
@@ -72,8 +73,13 @@ public:
         return e;
     }
 
+    // A message with two names (error 45) carries the second here.
+    LinkError(int number, std::string argument, std::string second)
+        : number_(number), argument_(std::move(argument)), second_(std::move(second)) {}
+
     int number() const { return number_; }
     const std::string& argument() const { return argument_; }
+    const std::string& second_argument() const { return second_; }
     bool is_silent() const { return number_ < 0; }
     int silent_status() const { return silent_status_; }
     const char* what() const noexcept override { return "orvlink fatal error"; }
@@ -85,6 +91,7 @@ public:
 private:
     int number_;
     std::string argument_;
+    std::string second_;
     std::vector<std::string> details_;
     int silent_status_ = 0;
 };
