@@ -8,6 +8,7 @@
 
 #include "base/findings.h"
 
+#include "platform/console_text.h"
 #include "platform/heap_reserve.h"
 
 namespace orv {
@@ -57,14 +58,7 @@ const char* const CATALOGUE[ERROR_COUNT] = {
 };
 
 // The columns a name takes once print_name has escaped it.
-std::size_t printed_width(const char* name) {
-    std::size_t width = 0;
-    for (const char* p = name; *p != '\0'; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        width += c < 0x20 || c == 0x7F ? 4 : 1;
-    }
-    return width;
-}
+std::size_t printed_width(const char* name) { return console_text_width(name); }
 
 // Prints a catalogue text with its arguments, as printf would for the
 // conversions messages use: names ("%s", "%-24s") go through print_name and
@@ -246,20 +240,18 @@ private:
     std::string large_;
 };
 
-// A name as the console shows it: control characters as \xNN escapes, the
-// runs between them added whole.
+// A name as the console shows it (see console_text.h), the runs between
+// escapes added whole. Nothing here allocates while the line fits its
+// stack buffer.
 void add_printable(LineText& line, std::string_view name) {
-    static const char DIGITS[] = "0123456789ABCDEF";
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x20 && c != 0x7F) continue;
-        line.add(name.data() + start, i - start);
-        const char escape[4] = {'\\', 'x', DIGITS[c >> 4], DIGITS[c & 0xF]};
-        line.add(escape, 4);
-        start = i + 1;
+    while (!name.empty()) {
+        const ConsoleRun run = next_console_run(name);
+        line.add(name.data(), run.plain);
+        char escapes[8];
+        write_console_escapes(name.substr(run.plain, run.escaped), escapes);
+        line.add(escapes, 4 * run.escaped);
+        name.remove_prefix(run.plain + run.escaped);
     }
-    line.add(name.data() + start, name.size() - start);
 }
 
 }  // namespace

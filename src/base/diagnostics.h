@@ -115,8 +115,8 @@ void report_listed(const Console& console, int number, ...);
 // with it.
 void report_listed_more(const Console& console, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// Every message shows a name's bytes below 0x20, and 0x7F, as \xHH: a name
-// from a damaged file must not reach the terminal as control sequences.
+// Every message shows a name as console_text does: a name from a damaged
+// file must not reach the terminal as control sequences.
 void print_name(std::FILE* stream, const char* name);
 void print_name(std::FILE* stream, std::string_view name);
 
