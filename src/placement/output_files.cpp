@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -106,6 +107,40 @@ bool place_output_files(LinkContext& ctx, std::string& failed_name) {
     return ok;
 }
 
+namespace {
+
+// Every name this run writes an output under, as far as the command was read.
+std::vector<std::string> output_paths(const LinkContext& ctx) {
+    std::vector<std::string> paths;
+    for (const StagedOutput& file : ctx.output.staged) paths.push_back(file.final_path);
+    const Options& options = ctx.options;
+    if (options.output_file != nullptr || options.out_name != nullptr) {
+        for (const OutputFileName& name : output_file_names(ctx)) paths.push_back(name.host);
+    }
+    for (const char* report : {options.link_report, options.memory_map, options.why_extract, options.dependency_file}) {
+        if (report != nullptr && std::string_view(report) != "-") paths.push_back(report);
+    }
+    return paths;
+}
+
+// With --delete-on-error a failed run leaves no file under any of its output
+// names, an earlier run's included, so that nothing complete-looking stays.
+// An input is never removed, whatever the output names say.
+void remove_earlier_outputs(const LinkContext& ctx) {
+    std::vector<FileIdentity> inputs;
+    for (const std::string& input : ctx.opened_inputs.names) {
+        FileIdentity identity;
+        if (host_file_identity(host_path(input), identity)) inputs.push_back(identity);
+    }
+    for (const std::string& path : output_paths(ctx)) {
+        FileIdentity identity;
+        if (!host_file_identity(path, identity) || !identity.entry.empty()) continue;
+        if (std::find(inputs.begin(), inputs.end(), identity) == inputs.end()) remove_written_file(path);
+    }
+}
+
+}  // namespace
+
 bool settle_output_files(LinkContext& ctx, int status, std::string& failed_name) {
     OutputState& output = ctx.output;
     output.hex_file.reset();
@@ -114,6 +149,7 @@ bool settle_output_files(LinkContext& ctx, int status, std::string& failed_name)
     bool ok = true;
     if (status != 0 && ctx.options.opt_delete_on_error) {
         for (const StagedOutput& file : output.staged) remove_written_file(file.written_path);
+        remove_earlier_outputs(ctx);
     } else {
         ok = place_output_files(ctx, failed_name);
     }
