@@ -29,6 +29,10 @@ int link_fuzzed_pass2(const uint8_t* data, std::size_t size);
 int build_fuzzed_object_text(const uint8_t* data, std::size_t size);
 // orvlib list on the bytes as a library.
 int list_fuzzed_library(const uint8_t* data, std::size_t size);
+// orvlib extract of every module of the bytes as a library, in memory: the
+// module found by its name, its image, and whether its name may be a file
+// name here.
+int extract_fuzzed_library(const uint8_t* data, std::size_t size);
 
 struct Target {
     const char* name;  // also the folder of its corpus and regressions

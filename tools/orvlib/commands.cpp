@@ -39,19 +39,6 @@ bool write_file(const std::string& path, const Bytes& bytes) {
     return orvtool::write_output(path, bytes.data(), bytes.size());
 }
 
-// Why a module name cannot name a file in the current directory, or null:
-// it would lead elsewhere (a separator, a drive, "..") or hold control bytes.
-const char* unsafe_file_name(const std::string& name) {
-    if (name.empty()) return "is empty";
-    if (name == "." || name == "..") return "is a directory";
-    for (char c : name) {
-        if (c == '/' || c == '\\' || c == ':') return "holds a directory separator";
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "holds a control character";
-    }
-    if (name.find("..") != std::string::npos) return "holds \"..\"";
-    return nullptr;
-}
-
 class Commands {
 public:
     Commands(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}

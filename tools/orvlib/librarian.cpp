@@ -97,6 +97,17 @@ const ModuleEntry* find_module(const LibraryFile& library, const std::string& na
     return found;
 }
 
+const char* unsafe_file_name(const std::string& name) {
+    if (name.empty()) return "is empty";
+    if (name == "." || name == "..") return "is a directory";
+    for (char c : name) {
+        if (c == '/' || c == '\\' || c == ':') return "holds a directory separator";
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "holds a control character";
+    }
+    if (name.find("..") != std::string::npos) return "holds \"..\"";
+    return nullptr;
+}
+
 Bytes module_image(const Bytes& library_bytes, const ModuleEntry& module) {
     return Bytes(library_bytes.begin() + std::ptrdiff_t(module.image.start),
                  library_bytes.begin() + std::ptrdiff_t(module.image.end));
