@@ -244,14 +244,7 @@ private:
 // escapes added whole. Nothing here allocates while the line fits its
 // stack buffer.
 void add_printable(LineText& line, std::string_view name) {
-    while (!name.empty()) {
-        const ConsoleRun run = next_console_run(name);
-        line.add(name.data(), run.plain);
-        char escapes[8];
-        write_console_escapes(name.substr(run.plain, run.escaped), escapes);
-        line.add(escapes, 4 * run.escaped);
-        name.remove_prefix(run.plain + run.escaped);
-    }
+    for_console_text(name, [&](const char* bytes, std::size_t length) { line.add(bytes, length); });
 }
 
 }  // namespace

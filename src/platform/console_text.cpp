@@ -53,14 +53,7 @@ void write_console_escapes(std::string_view text, char* out) {
 }
 
 void append_console_text(std::string& out, std::string_view text) {
-    while (!text.empty()) {
-        const ConsoleRun run = next_console_run(text);
-        out.append(text.data(), run.plain);
-        char escapes[8];
-        write_console_escapes(text.substr(run.plain, run.escaped), escapes);
-        out.append(escapes, 4 * run.escaped);
-        text.remove_prefix(run.plain + run.escaped);
-    }
+    for_console_text(text, [&](const char* bytes, std::size_t length) { out.append(bytes, length); });
 }
 
 std::string console_text(std::string_view text) {

@@ -19,6 +19,24 @@ struct ConsoleRun {
 };
 ConsoleRun next_console_run(std::string_view text);
 
+// Writes the bytes of `text` as \xHH escapes into `out`, four characters
+// each; `out` has room for 4 * text.size().
+void write_console_escapes(std::string_view text, char* out);
+
+// Hands `text` as shown to `add(const char* bytes, std::size_t length)`, in
+// pieces: the runs shown as they are, and the escapes between them.
+template <typename Add>
+void for_console_text(std::string_view text, Add&& add) {
+    while (!text.empty()) {
+        const ConsoleRun run = next_console_run(text);
+        add(text.data(), run.plain);
+        char escapes[8];
+        write_console_escapes(text.substr(run.plain, run.escaped), escapes);
+        add(static_cast<const char*>(escapes), 4 * run.escaped);
+        text.remove_prefix(run.plain + run.escaped);
+    }
+}
+
 // Appends `text` as shown to `out`.
 void append_console_text(std::string& out, std::string_view text);
 
@@ -27,9 +45,5 @@ std::string console_text(std::string_view text);
 
 // The columns `text` takes once shown (an escape takes four).
 std::size_t console_text_width(std::string_view text);
-
-// Writes `escaped` bytes of `text` as \xHH escapes into `out`, four
-// characters each; `out` has room for 4 * escaped.
-void write_console_escapes(std::string_view text, char* out);
 
 }  // namespace orv
