@@ -144,12 +144,32 @@ int read_fuzzed_symbol_file(const uint8_t* data, std::size_t size) {
     return 0;
 }
 
+int extract_fuzzed_library(const uint8_t* data, std::size_t size) {
+    try {
+        const orvlib::Bytes bytes(data, data + size);
+        const orvlib::LibraryFile library = orvlib::read_library_file(bytes);
+        for (const orvlib::ModuleEntry& entry : library.modules) {
+            const orvlib::ModuleEntry* found = orvlib::find_module(library, entry.name);
+            if (found == nullptr) continue;  // a name given twice in other letter cases
+            const orvlib::Bytes image = orvlib::module_image(bytes, *found);
+            if (orvlib::unsafe_file_name(found->name) == nullptr && found->name.find('/') != std::string::npos) {
+                __builtin_trap();  // a default name that leaves the directory
+            }
+            if (image.size() != found->image.end - found->image.start) __builtin_trap();
+        }
+    } catch (const orvlib::FormatError&) {
+        return 1;
+    }
+    return 0;
+}
+
 const std::vector<Target>& targets() {
     static const std::vector<Target> all{
         {"object", link_fuzzed_object},     {"library", link_fuzzed_library},
         {"command", link_fuzzed_command},   {"pass2", link_fuzzed_pass2},
         {"orvobj_build", build_fuzzed_object_text}, {"orvlib_list", list_fuzzed_library},
         {"orvsize_report", read_fuzzed_report},     {"orvaddr_symbols", read_fuzzed_symbol_file},
+        {"orvlib_extract", extract_fuzzed_library},
     };
     return all;
 }

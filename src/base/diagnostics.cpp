@@ -8,6 +8,7 @@
 
 #include "base/findings.h"
 
+#include "platform/console_text.h"
 #include "platform/heap_reserve.h"
 
 namespace orv {
@@ -59,17 +60,11 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Checksums %s overlap\n",
     "Invalid symbol definition \"%s\"\n",
     "Orphan section. SECTION=%s ADDRESS=%04lX in %s\n",
+    "Output file %s is the same file as %s\n",
 };
 
 // The columns a name takes once print_name has escaped it.
-std::size_t printed_width(const char* name) {
-    std::size_t width = 0;
-    for (const char* p = name; *p != '\0'; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        width += c < 0x20 || c == 0x7F ? 4 : 1;
-    }
-    return width;
-}
+std::size_t printed_width(const char* name) { return console_text_width(name); }
 
 // Prints a catalogue text with its arguments, as printf would for the
 // conversions messages use: names ("%s", "%-24s") go through print_name and
@@ -162,6 +157,7 @@ int exit_status_of(int number) {
     case ERR_CHECKSUM_LIMIT:
     case ERR_CHECKSUM_OVERLAP:
     case ERR_SYMBOL_DEFINITION:
+    case ERR_OUTPUT_COLLISION:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:
@@ -192,7 +188,7 @@ int report_fatal(const Console& console, const LinkError& error) {
         return error.silent_status();
     }
     std::fprintf(console.out, "ERROR NO.%d: ", error.number());
-    print_catalogue(console.out, error.number(), error.argument().c_str());
+    print_catalogue(console.out, error.number(), error.argument().c_str(), error.second_argument().c_str());
     for (const std::string& line : error.details()) print_detail(console, line);
     std::fflush(console.out);
     std::fprintf(console.err, "%c", 7);
@@ -255,20 +251,11 @@ private:
     std::string large_;
 };
 
-// A name as the console shows it: control characters as \xNN escapes, the
-// runs between them added whole.
+// A name as the console shows it (see console_text.h), the runs between
+// escapes added whole. Nothing here allocates while the line fits its
+// stack buffer.
 void add_printable(LineText& line, std::string_view name) {
-    static const char DIGITS[] = "0123456789ABCDEF";
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x20 && c != 0x7F) continue;
-        line.add(name.data() + start, i - start);
-        const char escape[4] = {'\\', 'x', DIGITS[c >> 4], DIGITS[c & 0xF]};
-        line.add(escape, 4);
-        start = i + 1;
-    }
-    line.add(name.data() + start, name.size() - start);
+    for_console_text(name, [&](const char* bytes, std::size_t length) { line.add(bytes, length); });
 }
 
 }  // namespace

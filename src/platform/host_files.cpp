@@ -150,4 +150,19 @@ bool names_non_regular_file(std::string_view linker_name) {
     return ::stat(host_path(linker_name).c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
+bool host_file_identity(const std::string& path, FileIdentity& identity) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return false;
+        identity = {static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino), {}};
+        return true;
+    }
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    if (::stat(dir.c_str(), &info) != 0) return false;
+    identity = {static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino),
+                slash == std::string::npos ? path : path.substr(slash + 1)};
+    return true;
+}
+
 }  // namespace orv

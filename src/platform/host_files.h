@@ -46,6 +46,22 @@ bool read_host_image(std::string_view linker_name, std::unique_ptr<char[]>& byte
 // write into. A name that leads nowhere yet is free for a new file.
 bool names_non_regular_file(std::string_view linker_name);
 
+// What makes two host paths one file: an existing file is its device and
+// node (so that another spelling, a link or another letter case on a
+// case-insensitive disk all meet); a file yet to be made is its directory's
+// device and node and its own name in it. A device (such as /dev/null) may
+// take any number of outputs and has no identity.
+struct FileIdentity {
+    unsigned long long device = 0;
+    unsigned long long node = 0;
+    std::string entry;  // empty for an existing file
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at `path`; false for a device, or a path whose
+// directory does not exist (no file can be made there, so it meets none).
+bool host_file_identity(const std::string& path, FileIdentity& identity);
+
 // True for the characters that separate directories in a linker name.
 inline bool is_dir_separator(char c) { return c == '\\' || c == '/'; }
 

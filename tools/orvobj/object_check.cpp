@@ -77,6 +77,8 @@ ObjectCheck check_object(const std::string& path) {
     // A unit in the extend area is a matter of the link's options.
     ctx.options.bank_mode = 1;
     ctx.options.max_address = 0x1FFFF;
+    // Its section-size operands may name the sections of other modules.
+    ctx.pass2.module_alone = true;
 
     ObjectCheck result;
     try {
