@@ -59,7 +59,7 @@ void write_dependency_file(LinkContext& ctx) {
     if (file == nullptr) error_exit(ERR_DEPENDENCY_FILE, name);
     bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0) ok = false;
-    if (ok && written != place) ok = std::rename(written.c_str(), place.c_str()) == 0;
+    if (ok && written != place) ok = move_into_place(written, place);
     if (!ok) {
         if (written != place) remove_written_file(written);
         error_exit(ERR_DEPENDENCY_FILE, name);

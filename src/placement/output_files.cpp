@@ -94,7 +94,7 @@ bool place_output_files(LinkContext& ctx, std::string& failed_name) {
     bool ok = true;
     for (StagedOutput& file : ctx.output.staged) {
         if (file.written_path == file.final_path) continue;
-        if (std::rename(file.written_path.c_str(), file.final_path.c_str()) != 0) {
+        if (!move_into_place(file.written_path, file.final_path)) {
             remove_written_file(file.written_path);
             if (ok) failed_name = file.final_path;
             ok = false;

@@ -1,4 +1,5 @@
 #include "platform/clock.h"
+#include "platform/calendar_time.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,10 +32,10 @@ std::string link_time_text() {
     std::time_t when;
     std::tm parts{};
     if (epoch_from_environment(when)) {
-        gmtime_r(&when, &parts);
+        calendar_time(when, true, parts);
     } else {
         when = std::time(nullptr);
-        localtime_r(&when, &parts);
+        calendar_time(when, false, parts);
     }
     char text[64];
     std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %d\n", DAYS[parts.tm_wday % 7],

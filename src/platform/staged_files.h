@@ -18,6 +18,10 @@ namespace orv {
 // may not write, or it cannot be opened.
 std::FILE* open_staged_file(const std::string& final_path, std::string& written_path, std::string& place_path);
 
+// Renames the staged file at `written_path` to `place_path`, replacing the
+// file there; false when it cannot.
+bool move_into_place(const std::string& written_path, const std::string& place_path);
+
 // Removes a file that a run wrote, if it is a regular file: a device or a
 // pipe written in place stays.
 void remove_written_file(const std::string& path);

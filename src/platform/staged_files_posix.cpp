@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -64,6 +65,10 @@ std::FILE* open_staged_file(const std::string& final_path, std::string& written_
     if (std::FILE* file = open_temporary(place_path, written_path)) return file;
     written_path = place_path;
     return std::fopen(place_path.c_str(), "wb");
+}
+
+bool move_into_place(const std::string& written_path, const std::string& place_path) {
+    return std::rename(written_path.c_str(), place_path.c_str()) == 0;
 }
 
 void remove_written_file(const std::string& path) {

@@ -1,0 +1,86 @@
+#include "platform/host_files.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/utf16_windows.h"
+
+namespace orv {
+namespace {
+
+// A handle that closes itself.
+struct Handle {
+    HANDLE value;
+    explicit Handle(HANDLE h) : value(h) {}
+    ~Handle() {
+        if (value != INVALID_HANDLE_VALUE) CloseHandle(value);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool valid() const { return value != INVALID_HANDLE_VALUE; }
+};
+
+// Opens the name for reading only if it is a file on a disk: a directory
+// does not open without backup semantics, and a device or pipe is told by
+// its file type before anything is read from it.
+HANDLE open_disk_file(const std::string& path, DWORD access) {
+    HANDLE handle = CreateFileW(to_utf16(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return handle;
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+}  // namespace
+
+// Windows file names ignore letter case and take both separators.
+std::string host_path(std::string_view linker_name) { return std::string(linker_name); }
+
+std::FILE* open_host_file(std::string_view linker_name, const char* mode) {
+    return _wfopen(to_utf16(linker_name).c_str(), to_utf16(mode).c_str());
+}
+
+bool read_host_image(std::string_view linker_name, std::unique_ptr<char[]>& bytes, std::size_t& size) {
+    Handle file(open_disk_file(host_path(linker_name), GENERIC_READ));
+    if (!file.valid()) return false;
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file.value, &length)) return false;
+    // One read of the size the file has now; a file that grows meanwhile is
+    // read on to its end, as on the other host.
+    std::size_t capacity = length.QuadPart > 0 ? std::size_t(length.QuadPart) + 1 : 4096;
+    std::unique_ptr<char[]> buffer(new char[capacity]);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == capacity) {
+            std::unique_ptr<char[]> larger(new char[2 * capacity]);
+            std::memcpy(larger.get(), buffer.get(), filled);
+            buffer = std::move(larger);
+            capacity *= 2;
+        }
+        constexpr std::size_t MAX_READ = 1u << 30;
+        DWORD wanted = DWORD(capacity - filled < MAX_READ ? capacity - filled : MAX_READ);
+        DWORD got = 0;
+        if (!ReadFile(file.value, buffer.get() + filled, wanted, &got, nullptr)) return false;
+        if (got == 0) break;
+        filled += got;
+    }
+    bytes = std::move(buffer);
+    size = filled;
+    return true;
+}
+
+bool names_non_regular_file(std::string_view linker_name) {
+    const std::wstring path = to_utf16(host_path(linker_name));
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+    // A device name (NUL, CON, COM1) opens without being a file on a disk.
+    Handle handle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle.valid() && GetFileType(handle.value) != FILE_TYPE_DISK;
+}
+
+}  // namespace orv
