@@ -16,7 +16,7 @@ CONFIGURE_PLAIN = CXX=$(CXX_PLAIN) cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD
 CONFIGURE_ASAN  = CXX=$(CXX_ASAN) cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
 PROGRAMS        = --target orvlink orvobj orvlib
 
-.PHONY: all build build-asan demo test install bench fuzz clean
+.PHONY: all build build-asan demo test install bench fuzz clean windows test-windows
 
 all: build
 
@@ -63,5 +63,21 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target orvfuzz
 	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Windows: every program cross-compiled with MinGW-w64 (Debian's mingw-w64)
+# into $(WINDOWS_BUILD)/, statically linked; test-windows also builds the
+# tests and runs them, and the conformance suite, under Wine (Debian's wine64).
+WINDOWS_BUILD ?= build-windows
+CONFIGURE_WINDOWS = cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+                    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_WERROR=ON
+
+windows:
+	$(CONFIGURE_WINDOWS) >/dev/null
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) $(PROGRAMS) --target orvbench-gen
+
+test-windows:
+	$(CONFIGURE_WINDOWS) >/dev/null
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	tools/windows/test_windows.sh $(WINDOWS_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

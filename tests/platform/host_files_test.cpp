@@ -10,6 +10,7 @@
 #include "platform/host_files.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "support/run_linker.h"
 #include "support/file_cursor.h"
 #include "support/run_linker.h"
 
@@ -132,12 +133,12 @@ TEST(LinkClock, SourceDateEpochFixesTheTimeInUtc) {
                                                          {"253402300800", nullptr}};
     for (const auto& [epoch, text] : cases) {
         SCOPED_TRACE(epoch);
-        setenv("SOURCE_DATE_EPOCH", epoch, 1);
+        test::set_environment("SOURCE_DATE_EPOCH", epoch);
         std::string now = link_time_text();
         bool fallback = now.size() == 25 && now.find(" 9999\n") == std::string::npos;
         EXPECT_TRUE(text != nullptr ? now == text : fallback) << now;
     }
-    saved.empty() ? unsetenv("SOURCE_DATE_EPOCH") : setenv("SOURCE_DATE_EPOCH", saved.c_str(), 1);
+    saved.empty() ? test::unset_environment("SOURCE_DATE_EPOCH") : test::set_environment("SOURCE_DATE_EPOCH", saved);
 }
 
 }  // namespace
