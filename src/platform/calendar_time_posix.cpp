@@ -2,12 +2,9 @@
 
 namespace orv {
 
-void calendar_time(std::time_t when, bool utc, std::tm& parts) {
-    if (utc) {
-        gmtime_r(&when, &parts);
-    } else {
-        localtime_r(&when, &parts);
-    }
+void local_calendar_time(std::time_t when, std::tm& parts) {
+    std::tm local{};
+    if (localtime_r(&when, &local) != nullptr) parts = local;
 }
 
 }  // namespace orv

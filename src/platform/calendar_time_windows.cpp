@@ -2,12 +2,9 @@
 
 namespace orv {
 
-void calendar_time(std::time_t when, bool utc, std::tm& parts) {
-    if (utc) {
-        gmtime_s(&parts, &when);
-    } else {
-        localtime_s(&parts, &when);
-    }
+void local_calendar_time(std::time_t when, std::tm& parts) {
+    std::tm local{};
+    if (localtime_s(&local, &when) == 0) parts = local;
 }
 
 }  // namespace orv

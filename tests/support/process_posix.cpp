@@ -71,6 +71,8 @@ TempDir::TempDir() {
     path_ = pattern;
 }
 
+std::string build_host_path(const std::filesystem::path& path) { return path.string(); }
+
 void set_environment(const std::string& name, const std::string& value) {
     ::setenv(name.c_str(), value.c_str(), 1);
 }

@@ -140,6 +140,21 @@ TempDir::TempDir() {
     throw std::runtime_error("no scratch directory could be made");
 }
 
+// Wine runs the build host's programs when started by their Unix path, and
+// tells the Unix path of a Windows one through an export of its kernel32.
+std::string build_host_path(const std::filesystem::path& path) {
+    using UnixName = char* (*)(const wchar_t*);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto unix_name = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+    if (unix_name == nullptr) return path.string();
+    char* name = unix_name(std::filesystem::absolute(path).wstring().c_str());
+    if (name == nullptr) return path.string();
+    std::string text(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
 void set_environment(const std::string& name, const std::string& value) {
     _putenv_s(name.c_str(), value.c_str());
 }

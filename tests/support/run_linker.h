@@ -57,6 +57,11 @@ void unset_environment(const std::string& name);
 // false where the host has no such limit (Windows).
 bool limit_address_space(std::size_t bytes);
 
+// The path by which a program of the build host (objcopy) finds the file:
+// the path itself, except under Wine, where it is the Unix path Wine maps
+// the Windows one to.
+std::string build_host_path(const std::filesystem::path& path);
+
 // Reads a whole file as bytes.
 std::string read_file(const std::filesystem::path& file);
 

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/console.h"
 #include "orvobj/object_check.h"
 #include "orvobj/object_text.h"
 
@@ -86,6 +87,8 @@ int check(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The console text is the same bytes on every host.
+    if (!orv::fill_closed_standard_descriptors()) return 2;
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(USAGE, stdout);
         return 0;

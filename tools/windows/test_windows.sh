@@ -33,6 +33,30 @@ fi
 echo "== orvtests.exe under $wine"
 "$wine" "$build/tests/orvtests.exe" --gtest_brief=1
 
+# The demo linked by orvlink.exe gives the same bytes as the Linux build's
+# link: every output file and the console text. The objects and the library
+# come from the Linux build (make test builds it first).
+linux_build=${LINUX_BUILD:-$source_dir/build}
+if [ -x "$linux_build/orvlink" ]; then
+    echo "== the demo linked by orvlink.exe under $wine and by $linux_build/orvlink"
+    demo="$build/wine-demo"
+    rm -rf "$demo"
+    export SOURCE_DATE_EPOCH=0
+    "$source_dir/examples/blink/build_demo.sh" "$linux_build" "$demo/linux" >/dev/null
+    cp -r "$demo/linux" "$demo/windows"
+    rm -f "$demo"/{linux,windows}/STARTUP.*
+    link=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S --region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF
+          --region=FLASH:ROM:C000-FEFF --region=SPECIAL:ROM:FF00-FFFF --print-memory-usage
+          --memory-map=STARTUP.xhtml)
+    (cd "$demo/linux" && "$linux_build/orvlink" "${link[@]}" >console.txt 2>&1)
+    (cd "$demo/windows" && "$wine" "$build/orvlink.exe" "${link[@]}" >console.txt 2>&1)
+    for file in STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml console.txt; do
+        cmp "$demo/linux/$file" "$demo/windows/$file"
+    done
+    echo "   STARTUP.HEX, .MAP, .SYM, .xhtml and the console text: byte-identical"
+    unset SOURCE_DATE_EPOCH
+fi
+
 conformance="$source_dir/../shared/conformance/run.py"
 if [ -f "$conformance" ]; then
     echo "== conformance suite against orvlink.exe under $wine"
