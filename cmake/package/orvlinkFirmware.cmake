@@ -18,11 +18,21 @@
 # Every name is handed to the linker in double quotes, so paths with blanks
 # work.
 
+# The names as absolute paths, relative ones taken from the source directory.
+function(_orv_absolute_paths out)
+  set(paths "")
+  foreach(name IN LISTS ARGN)
+    get_filename_component(absolute "${name}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    list(APPEND paths "${absolute}")
+  endforeach()
+  set(${out} "${paths}" PARENT_SCOPE)
+endfunction()
+
+# The names, each in double quotes, joined by blanks: one field of the link.
 function(_orv_quoted_names out)
   set(names "")
   foreach(name IN LISTS ARGN)
-    get_filename_component(absolute "${name}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-    list(APPEND names "\"${absolute}\"")
+    list(APPEND names "\"${name}\"")
   endforeach()
   list(JOIN names " " joined)
   set(${out} "${joined}" PARENT_SCOPE)
@@ -34,11 +44,7 @@ function(orv_add_library name)
     message(FATAL_ERROR "orv_add_library(${name}): OBJECTS is empty")
   endif()
   set(library "${CMAKE_CURRENT_BINARY_DIR}/${name}.LIB")
-  set(objects "")
-  foreach(object IN LISTS ORV_OBJECTS)
-    get_filename_component(absolute "${object}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-    list(APPEND objects "${absolute}")
-  endforeach()
+  _orv_absolute_paths(objects ${ORV_OBJECTS})
   add_custom_command(OUTPUT "${library}"
     COMMAND "${CMAKE_COMMAND}" -E rm -f "${library}"
     COMMAND orvlink::orvlib create "${library}" ${objects}
@@ -68,11 +74,7 @@ function(orv_add_firmware name)
     endif()
     list(APPEND library_files "${file}")
   endforeach()
-  set(object_files "")
-  foreach(object IN LISTS ORV_OBJECTS)
-    get_filename_component(absolute "${object}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-    list(APPEND object_files "${absolute}")
-  endforeach()
+  _orv_absolute_paths(object_files ${ORV_OBJECTS})
 
   _orv_quoted_names(objects ${object_files})
   _orv_quoted_names(libraries ${library_files})

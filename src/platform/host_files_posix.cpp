@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/whole_file_read.h"
+
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -107,32 +109,16 @@ bool read_host_image(std::string_view linker_name, std::unique_ptr<char[]>& byte
         ::close(fd);
         return false;
     }
-    // One read of the size the file has now; a file that grows meanwhile is
-    // read on to its end, so the image holds whatever a reader would have seen.
-    // The read fills the buffer, so it is not cleared before.
-    std::size_t capacity = info.st_size > 0 ? std::size_t(info.st_size) + 1 : 4096;
-    std::unique_ptr<char[]> buffer(new char[capacity]);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == capacity) {
-            std::unique_ptr<char[]> larger(new char[2 * capacity]);
-            std::memcpy(larger.get(), buffer.get(), filled);
-            buffer = std::move(larger);
-            capacity *= 2;
-        }
-        ssize_t n = ::read(fd, buffer.get() + filled, capacity - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        filled += std::size_t(n);
-    }
+    const bool ok = read_to_end(std::size_t(info.st_size > 0 ? info.st_size : 0),
+                                [fd](char* into, std::size_t count) -> long long {
+                                    for (;;) {
+                                        ssize_t n = ::read(fd, into, count);
+                                        if (n >= 0 || errno != EINTR) return n;
+                                    }
+                                },
+                                bytes, size);
     ::close(fd);
-    bytes = std::move(buffer);
-    size = filled;
-    return true;
+    return ok;
 }
 
 bool names_non_regular_file(std::string_view linker_name) {

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "platform/utf16_windows.h"
+#include "platform/whole_file_read.h"
 
 namespace orv {
 namespace {
@@ -49,28 +48,16 @@ bool read_host_image(std::string_view linker_name, std::unique_ptr<char[]>& byte
     if (!file.valid()) return false;
     LARGE_INTEGER length;
     if (!GetFileSizeEx(file.value, &length)) return false;
-    // One read of the size the file has now; a file that grows meanwhile is
-    // read on to its end, as on the other host.
-    std::size_t capacity = length.QuadPart > 0 ? std::size_t(length.QuadPart) + 1 : 4096;
-    std::unique_ptr<char[]> buffer(new char[capacity]);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == capacity) {
-            std::unique_ptr<char[]> larger(new char[2 * capacity]);
-            std::memcpy(larger.get(), buffer.get(), filled);
-            buffer = std::move(larger);
-            capacity *= 2;
-        }
-        constexpr std::size_t MAX_READ = 1u << 30;
-        DWORD wanted = DWORD(capacity - filled < MAX_READ ? capacity - filled : MAX_READ);
-        DWORD got = 0;
-        if (!ReadFile(file.value, buffer.get() + filled, wanted, &got, nullptr)) return false;
-        if (got == 0) break;
-        filled += got;
-    }
-    bytes = std::move(buffer);
-    size = filled;
-    return true;
+    return read_to_end(std::size_t(length.QuadPart > 0 ? length.QuadPart : 0),
+                       [&file](char* into, std::size_t count) -> long long {
+                           constexpr std::size_t MAX_READ = 1u << 30;
+                           DWORD got = 0;
+                           if (!ReadFile(file.value, into, DWORD(count < MAX_READ ? count : MAX_READ), &got, nullptr)) {
+                               return -1;
+                           }
+                           return got;
+                       },
+                       bytes, size);
 }
 
 bool names_non_regular_file(std::string_view linker_name) {
