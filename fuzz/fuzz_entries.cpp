@@ -12,16 +12,17 @@
 #include "orvlib/librarian.h"
 #include "orvobj/object_text.h"
 #include "orvsize/size_table.h"
+#include "platform/console.h"
 
 namespace orvfuzz {
 namespace {
 
 using Files = std::map<std::string, std::string, std::less<>>;
 
-// /dev/null for one run's console streams and output files, closed after it.
+// The null device for one run's console streams and output files, closed after it.
 struct NullFile {
     std::FILE* file;
-    explicit NullFile(const char* mode) : file(std::fopen("/dev/null", mode)) {}
+    explicit NullFile(const char* mode) : file(std::fopen(orv::NULL_DEVICE, mode)) {}
     ~NullFile() {
         if (file != nullptr) std::fclose(file);
     }
@@ -43,7 +44,7 @@ int link_in_memory(const Files& files, const std::vector<std::string>& args) {
         bytes = found->second;
         return true;
     });
-    ctx->output.create_file = [](std::string_view) { return std::fopen("/dev/null", "wb"); };
+    ctx->output.create_file = [](std::string_view) { return std::fopen(orv::NULL_DEVICE, "wb"); };
     return orv::run_link(*ctx, args);
 }
 

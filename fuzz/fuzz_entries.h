@@ -7,7 +7,7 @@
 
 // The entry points of the fuzz targets. Each runs one whole link or tool run
 // on the input bytes, in memory: the input files come from the entry's own
-// table, the outputs and the console go to /dev/null, and nothing is written
+// table, the outputs and the console go to the null device, and nothing is written
 // to disk. A fatal error is a normal end; the sanitizers and the fuzzer's
 // limits report what is not. The regression test replays saved inputs
 // through the same entries. Each returns the run's exit status.

@@ -10,6 +10,7 @@
 
 #include "platform/console_text.h"
 #include "platform/heap_reserve.h"
+#include "platform/memory_stream.h"
 
 namespace orv {
 namespace {
@@ -124,15 +125,10 @@ void print_catalogue(std::FILE* stream, int number, ...) {
 // Formats a catalogue text or continuation as print_message prints it, for
 // the record of the run's findings.
 std::string format_text(const char* format, va_list args) {
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* stream = open_memstream(&buffer, &size);
-    if (stream == nullptr) throw std::bad_alloc();
-    print_message(stream, format, args);
-    std::fclose(stream);
-    std::string text(buffer, size);
-    std::free(buffer);
-    return text;
+    MemoryStream stream;
+    if (stream.file() == nullptr) throw std::bad_alloc();
+    print_message(stream.file(), format, args);
+    return stream.text();
 }
 
 }  // namespace

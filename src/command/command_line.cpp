@@ -2,6 +2,7 @@
 
 #include "base/diagnostics.h"
 #include "base/text_helpers.h"
+#include "command/quoted_words.h"
 
 namespace orv {
 
@@ -21,6 +22,7 @@ int begin_next_field(int index) {
 
 int split_arguments(std::string (&fields)[FIELD_COUNT], const std::vector<std::string>& args) {
     int index = 0;
+    QuoteTracker quotes;
     for (std::size_t a = 0; a < args.size(); ++a) {
         const std::string& arg = args[a];
         const bool last = a + 1 == args.size();
@@ -29,7 +31,8 @@ int split_arguments(std::string (&fields)[FIELD_COUNT], const std::vector<std::s
         bool ended_by_comma = false;
         std::size_t i = 0;
         while (i < arg.size()) {
-            if (arg[i] != ',') {
+            quotes.see(arg[i]);
+            if (arg[i] != ',' || quotes.open()) {
                 append_to_field(fields[index], arg[i++]);
                 continue;
             }

@@ -18,6 +18,7 @@
 #include "pass2/range_explain.h"
 #include "placement/placement.h"
 #include "platform/staged_files.h"
+#include "platform/program_arguments.h"
 
 namespace orv {
 namespace {
@@ -90,7 +91,7 @@ int run_link(LinkContext& ctx, const std::vector<std::string>& args) {
 
 int run_link(LinkContext& ctx, int argc, char** argv) {
     return run_reporting(ctx, [&] {
-        const std::vector<std::string> args(argv + 1, argv + argc);
+        const std::vector<std::string> args = program_arguments(argc, argv);
         link_phases(ctx, args);
     });
 }

@@ -8,14 +8,17 @@
 namespace orv {
 
 // The linker builds DOS-style names: upper case, backslash or slash as
-// directory separator. The host file system is case-sensitive with slashes,
-// so a name is mapped to a host path before it is opened.
+// directory separator, a drive letter before a colon. A POSIX file system is
+// case-sensitive with slashes, so there a name is mapped to a host path before
+// it is opened; Windows takes the name as it is. Names are UTF-8 on both
+// hosts: the Windows side opens them by their UTF-16 form.
 
-// Host path for a name the linker built: each component that does not exist
-// as spelled is matched case-insensitively within its directory, so that
-// MAIN.ROV opens main.rov and creating OUT.HEX replaces an existing out.hex
-// instead of adding a second file. A component that matches nothing keeps its
-// spelling (a file about to be created, or one that is missing).
+// Host path for a name the linker built. On POSIX, each component that does
+// not exist as spelled is matched case-insensitively within its directory, so
+// that MAIN.ROV opens main.rov and creating OUT.HEX replaces an existing
+// out.hex instead of adding a second file; a component that matches nothing
+// keeps its spelling (a file about to be created, or one that is missing).
+// On Windows the name itself.
 std::string host_path(std::string_view linker_name);
 
 // Opens the file named by the linker through `host_path` with an fopen mode

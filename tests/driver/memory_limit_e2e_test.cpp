@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/host_skips.h"
 #include "fixture/object_writer.h"
 #include "support/sanitizer.h"
 #include "support/shell_run.h"
@@ -35,6 +36,7 @@ long lowest_limit(const std::function<bool(long)>& runs) {
 // link of 60000 names runs, links stop with error 2, most of them after
 // they have started reading.
 TEST(MemoryLimit, RunningOutOfMemoryAnywhereIsErrorTwo) {
+    SKIP_ON_WINDOWS("needs ulimit -v and a POSIX shell");
     if (ADDRESS_SANITIZER) GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
     TempDir dir;
     std::vector<orvfixture::SymbolSpec> names;

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "support/host_skips.h"
 #include "fixture/library_writer.h"
 #include "fixture/object_writer.h"
 #include "support/run_linker.h"
@@ -88,6 +89,7 @@ TEST(DependencyFile, WrittenBeforePlacementAndRefusedWhenUnwritable) {
 // stops nothing: its empty rule stands in for it, and the new rule names the
 // library where it was found.
 TEST(DependencyFile, MakeRelinksWhenALibraryChanges) {
+    SKIP_ON_WINDOWS("needs make and touch");
     TempDir dir;
     write_program(dir);
     dir.write("Makefile",
