@@ -6,6 +6,7 @@
 
 #include "fixture/library_writer.h"
 #include "fixture/object_writer.h"
+#include "support/host_skips.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
@@ -73,6 +74,7 @@ TEST(OutputCollisions, AnOutputThatIsAnInputOrAnotherOutputIsRefused) {
 // Devices take any number of outputs; a report name is used exactly as
 // typed, so an existing R.JSON stays when r.json is asked for.
 TEST(OutputCollisions, DevicesAndNamesThatDifferAreNoCollision) {
+    SKIP_ON_WINDOWS("writes to /dev/null, which Windows names NUL");
     TempDir dir;
     write_program(dir);
     dir.write("R.JSON", "earlier");

@@ -80,6 +80,7 @@ namespace {
 // A run that runs out of memory once its output files exist (their
 // temporaries beside them) leaves no temporary behind.
 TEST(MemoryLimit, RunningOutOfMemoryLeavesNoTemporary) {
+    SKIP_ON_WINDOWS("needs ulimit -v and a POSIX shell");
     if (ADDRESS_SANITIZER) GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
     TempDir dir;
     std::vector<orvfixture::SymbolSpec> names;

@@ -144,6 +144,7 @@ void write_empty_module(const TempDir& dir, const std::string& file) {
 // input is gone (its empty rule stands in for it). The input is requested by
 // the main module, so that its name may hold anything.
 TEST(DependencyFile, MakeReadsEveryNameItCanExpress) {
+    SKIP_ON_WINDOWS("needs make and a POSIX shell");
     for (const std::string special : {" ", "#", "$", ":", "%", "=", "*", "?", "[x]", "~", "\\#"}) {
         SCOPED_TRACE(special);
         TempDir dir;
@@ -177,6 +178,7 @@ TEST(DependencyFile, MakeReadsEveryNameItCanExpress) {
 // module names a file with a line feed and a tab, which exists in another
 // letter case: the rule would have carried a recipe line.
 TEST(DependencyFile, RefusesNamesMakeCannotRead) {
+    SKIP_ON_WINDOWS("needs make and a POSIX shell");
     TempDir dir;
     const std::string forged = "\n\tTOUCH\tPWNED;TRUE\t";
     ObjectWriter requesting;

@@ -41,6 +41,12 @@ known_failing+=":DependencyFile.NamesEveryOutputAndEveryInputOpened:DependencyFi
 known_failing+=":BuildUse.OutputNamesTheHexFileExactly:BuildUse.AnOutputThroughASymbolicLinkReplacesItsTarget"
 known_failing+=":BuildUse.ConcurrentLinksNeverMixTheirFiles:BuildUse.ToolsPrintTheLinkersVersion"
 known_failing+=":Pass2Driver.*:Contents.*:OrvlibLink.TheLinkerTakesModulesFromALibraryThatOrvlibMade"
+# The same for the newer end-to-end tests, which read what the link wrote with
+# the build host's objcopy, python3, jq or bash through Wine's drive mapping.
+known_failing+=":FlashImage.*:SizeAndAddress.*:DebugFaults.*:SectionSymbols.*"
+known_failing+=":SymbolDefinitions.NumbersAndFollowingLabelsInExpressionsOfEveryOperator:SymbolDefinitions.AmongTheParametersAndRedefined"
+known_failing+=":SymbolDefinitions.DefinitionsTakeNoLibraryModuleInAndTheirNamesDo"
+known_failing+=":MemoryMap.MarksTheFilledAddressesAndTheChecksumBytes:MemoryMap.WithoutRegionsEveryUnitFits"
 echo "== orvtests.exe under $wine (left out, not yet passing there: ${known_failing//:/ })"
 "$wine" "$build/tests/orvtests.exe" --gtest_brief=1 "--gtest_filter=-$known_failing"
 
@@ -55,16 +61,16 @@ if [ -x "$linux_build/orvlink" ]; then
     export SOURCE_DATE_EPOCH=0
     "$source_dir/examples/blink/build_demo.sh" "$linux_build" "$demo/linux" >/dev/null
     cp -r "$demo/linux" "$demo/windows"
-    rm -f "$demo"/{linux,windows}/STARTUP.{HEX,MAP,SYM,xhtml}
+    rm -f "$demo"/{linux,windows}/STARTUP.{HEX,MAP,SYM,xhtml,BIN,json}
     link=(STARTUP MAIN,RTL,P=C000 CONST DATA=0200,-MS -S --region=ZP:RAM:0000-00DF --region=SRAM:RAM:0200-03FF
           --region=FLASH:ROM:C000-FEFF --region=SPECIAL:ROM:FF00-FFFF --print-memory-usage
-          --memory-map=STARTUP.xhtml)
+          --memory-map=STARTUP.xhtml --section-symbols --checksum=crc16-ibm-3740@C000-FEFD:FEFE --binary=STARTUP.BIN)
     (cd "$demo/linux" && "$linux_build/orvlink" "${link[@]}" >console.txt 2>&1)
     (cd "$demo/windows" && "$wine" "$build/orvlink.exe" "${link[@]}" >console.txt 2>&1)
-    for file in STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml console.txt; do
+    for file in STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml STARTUP.BIN console.txt; do
         cmp "$demo/linux/$file" "$demo/windows/$file"
     done
-    echo "   STARTUP.HEX, .MAP, .SYM, .xhtml and the console text: byte-identical"
+    echo "   STARTUP.HEX, .MAP, .SYM, .xhtml, .BIN and the console text: byte-identical"
     unset SOURCE_DATE_EPOCH
 fi
 
