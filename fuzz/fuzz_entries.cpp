@@ -12,16 +12,17 @@
 #include "orvlib/librarian.h"
 #include "orvobj/object_text.h"
 #include "orvsize/size_table.h"
+#include "platform/console.h"
 
 namespace orvfuzz {
 namespace {
 
 using Files = std::map<std::string, std::string, std::less<>>;
 
-// /dev/null for one run's console streams and output files, closed after it.
+// The null device for one run's console streams and output files, closed after it.
 struct NullFile {
     std::FILE* file;
-    explicit NullFile(const char* mode) : file(std::fopen("/dev/null", mode)) {}
+    explicit NullFile(const char* mode) : file(std::fopen(orv::NULL_DEVICE, mode)) {}
     ~NullFile() {
         if (file != nullptr) std::fclose(file);
     }
@@ -43,7 +44,7 @@ int link_in_memory(const Files& files, const std::vector<std::string>& args) {
         bytes = found->second;
         return true;
     });
-    ctx->output.create_file = [](std::string_view) { return std::fopen("/dev/null", "wb"); };
+    ctx->output.create_file = [](std::string_view) { return std::fopen(orv::NULL_DEVICE, "wb"); };
     return orv::run_link(*ctx, args);
 }
 
@@ -144,12 +145,32 @@ int read_fuzzed_symbol_file(const uint8_t* data, std::size_t size) {
     return 0;
 }
 
+int extract_fuzzed_library(const uint8_t* data, std::size_t size) {
+    try {
+        const orvlib::Bytes bytes(data, data + size);
+        const orvlib::LibraryFile library = orvlib::read_library_file(bytes);
+        for (const orvlib::ModuleEntry& entry : library.modules) {
+            const orvlib::ModuleEntry* found = orvlib::find_module(library, entry.name);
+            if (found == nullptr) continue;  // a name given twice in other letter cases
+            const orvlib::Bytes image = orvlib::module_image(bytes, *found);
+            if (orvlib::unsafe_file_name(found->name) == nullptr && found->name.find('/') != std::string::npos) {
+                __builtin_trap();  // a default name that leaves the directory
+            }
+            if (image.size() != found->image.end - found->image.start) __builtin_trap();
+        }
+    } catch (const orvlib::FormatError&) {
+        return 1;
+    }
+    return 0;
+}
+
 const std::vector<Target>& targets() {
     static const std::vector<Target> all{
         {"object", link_fuzzed_object},     {"library", link_fuzzed_library},
         {"command", link_fuzzed_command},   {"pass2", link_fuzzed_pass2},
         {"orvobj_build", build_fuzzed_object_text}, {"orvlib_list", list_fuzzed_library},
         {"orvsize_report", read_fuzzed_report},     {"orvaddr_symbols", read_fuzzed_symbol_file},
+        {"orvlib_extract", extract_fuzzed_library},
     };
     return all;
 }

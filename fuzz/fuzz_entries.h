@@ -7,7 +7,7 @@
 
 // The entry points of the fuzz targets. Each runs one whole link or tool run
 // on the input bytes, in memory: the input files come from the entry's own
-// table, the outputs and the console go to /dev/null, and nothing is written
+// table, the outputs and the console go to the null device, and nothing is written
 // to disk. A fatal error is a normal end; the sanitizers and the fuzzer's
 // limits report what is not. The regression test replays saved inputs
 // through the same entries. Each returns the run's exit status.
@@ -33,6 +33,10 @@ int list_fuzzed_library(const uint8_t* data, std::size_t size);
 int read_fuzzed_report(const uint8_t* data, std::size_t size);
 // orvaddr's symbol file reader and decoder on the bytes as a symbol file.
 int read_fuzzed_symbol_file(const uint8_t* data, std::size_t size);
+// orvlib extract of every module of the bytes as a library, in memory: the
+// module found by its name, its image, and whether its name may be a file
+// name here.
+int extract_fuzzed_library(const uint8_t* data, std::size_t size);
 
 struct Target {
     const char* name;  // also the folder of its corpus and regressions

@@ -128,5 +128,7 @@ int main(int argc, char** argv) {
 
     write_seed(root / "orvlib_list", "fix.lib", library);
     write_seed(root / "orvlib_list", "many.lib", text_of(many.bytes()));
+    write_seed(root / "orvlib_extract", "fix.lib", library);
+    write_seed(root / "orvlib_extract", "many.lib", text_of(many.bytes()));
     return 0;
 }

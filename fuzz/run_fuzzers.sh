@@ -10,7 +10,7 @@ build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(object library command pass2 orvobj_build orvlib_list orvsize_report orvaddr_symbols)
+[ ${#targets[@]} -eq 0 ] && targets=(object library command pass2 orvobj_build orvlib_list orvsize_report orvaddr_symbols orvlib_extract)
 
 # The sanitizer's quarantine of freed memory (256 MB by default) would count
 # against the 512 MB limit, which is there for the linker's own allocations.

@@ -22,7 +22,7 @@ constexpr ChecksumModel sum(int width, bool negate) {
 
 // The standard models by their usual names; a second name of the same
 // model follows it.
-const NamedModel CATALOGUE[] = {
+const NamedModel NAMED_MODELS[] = {
     {"crc8", crc(8, 0x07, 0x00, false, false, 0x00)},
     {"crc8-smbus", crc(8, 0x07, 0x00, false, false, 0x00)},
     {"crc16-ibm-3740", crc(16, 0x1021, 0xFFFF, false, false, 0x0000)},
@@ -73,7 +73,7 @@ std::optional<bool> truth(std::string_view text) {
 }  // namespace
 
 std::optional<ChecksumModel> find_checksum_model(std::string_view name) {
-    for (const NamedModel& entry : CATALOGUE) {
+    for (const NamedModel& entry : NAMED_MODELS) {
         if (same_name(name, entry.name)) return entry.model;
     }
     return std::nullopt;
@@ -81,7 +81,7 @@ std::optional<ChecksumModel> find_checksum_model(std::string_view name) {
 
 std::string checksum_model_names() {
     std::string names;
-    for (const NamedModel& entry : CATALOGUE) {
+    for (const NamedModel& entry : NAMED_MODELS) {
         if (!names.empty()) names += ' ';
         names += entry.name;
     }

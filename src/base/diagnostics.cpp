@@ -10,7 +10,9 @@
 #include "base/findings.h"
 #include "base/gnu_messages.h"
 
+#include "platform/console_text.h"
 #include "platform/heap_reserve.h"
+#include "platform/memory_stream.h"
 
 namespace orv {
 namespace {
@@ -61,17 +63,11 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Checksums %s overlap\n",
     "Invalid symbol definition \"%s\"\n",
     "Orphan section. SECTION=%s ADDRESS=%04lX in %s\n",
+    "Output file %s is the same file as %s\n",
 };
 
 // The columns a name takes once print_name has escaped it.
-std::size_t printed_width(const char* name) {
-    std::size_t width = 0;
-    for (const char* p = name; *p != '\0'; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        width += c < 0x20 || c == 0x7F ? 4 : 1;
-    }
-    return width;
-}
+std::size_t printed_width(const char* name) { return console_text_width(name); }
 
 // Prints a catalogue text with its arguments, as printf would for the
 // conversions messages use: names ("%s", "%-24s") go through print_name and
@@ -131,15 +127,10 @@ void print_catalogue(std::FILE* stream, int number, ...) {
 // Formats a catalogue text or continuation as print_message prints it, for
 // the record of the run's findings.
 std::string format_text(const char* format, va_list args) {
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* stream = open_memstream(&buffer, &size);
-    if (stream == nullptr) throw std::bad_alloc();
-    print_message(stream, format, args);
-    std::fclose(stream);
-    std::string text(buffer, size);
-    std::free(buffer);
-    return text;
+    MemoryStream stream;
+    if (stream.file() == nullptr) throw std::bad_alloc();
+    print_message(stream.file(), format, args);
+    return stream.text();
 }
 
 bool held(const Console& console) { return console.findings != nullptr && console.findings->holding(); }
@@ -194,6 +185,7 @@ int exit_status_of(int number) {
     case ERR_CHECKSUM_LIMIT:
     case ERR_CHECKSUM_OVERLAP:
     case ERR_SYMBOL_DEFINITION:
+    case ERR_OUTPUT_COLLISION:
         return 2;
     case ERR_OUT_OF_HEAP:
     case ERR_CANT_CREATE:
@@ -253,7 +245,7 @@ int report_fatal(const Console& console, const LinkError& error, const FindingPl
     FindingLog* log = console.findings;
     if (log != nullptr && (log->format == DiagnosticsFormat::GNU || log->keep_fatal)) {
         try {
-            Finding& finding = log->add(error.number(), catalogue_text(error.number(), error.argument().c_str()), true);
+            Finding& finding = log->add(error.number(), catalogue_text(error.number(), error.argument().c_str(), error.second_argument().c_str()), true);
             for (const std::string& line : error.details()) add_note(finding, line);
             finding.place = place;
             log->mark_printed();
@@ -266,7 +258,7 @@ int report_fatal(const Console& console, const LinkError& error, const FindingPl
     }
     if (!printed) {
         std::fprintf(console.out, "ERROR NO.%d: ", error.number());
-        print_catalogue(console.out, error.number(), error.argument().c_str());
+        print_catalogue(console.out, error.number(), error.argument().c_str(), error.second_argument().c_str());
         for (const std::string& line : error.details()) print_indented(console.out, line);
     }
     std::fflush(console.out);
@@ -371,38 +363,16 @@ private:
     std::string large_;
 };
 
-// A name as the console shows it: control characters as \xNN escapes, the
-// runs between them added whole.
+// A name as the console shows it (see console_text.h), the runs between
+// escapes added whole. Nothing here allocates while the line fits its
+// stack buffer.
 void add_printable(LineText& line, std::string_view name) {
-    static const char DIGITS[] = "0123456789ABCDEF";
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x20 && c != 0x7F) continue;
-        line.add(name.data() + start, i - start);
-        const char escape[4] = {'\\', 'x', DIGITS[c >> 4], DIGITS[c & 0xF]};
-        line.add(escape, 4);
-        start = i + 1;
-    }
-    line.add(name.data() + start, name.size() - start);
+    for_console_text(name, [&](const char* bytes, std::size_t length) { line.add(bytes, length); });
 }
 
 }  // namespace
 
-std::string printable_name(std::string_view name) {
-    std::string text;
-    text.reserve(name.size());
-    static const char DIGITS[] = "0123456789ABCDEF";
-    for (char ch : name) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c >= 0x20 && c != 0x7F) {
-            text += ch;
-        } else {
-            text += {'\\', 'x', DIGITS[c >> 4], DIGITS[c & 0xF]};
-        }
-    }
-    return text;
-}
+std::string printable_name(std::string_view name) { return console_text(name); }
 
 void print_name(std::FILE* stream, std::string_view name) {
     LineText line;

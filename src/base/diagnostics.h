@@ -59,9 +59,11 @@ enum ErrorNo : int {
     // Start-up code and layout: --defsym and --orphan-handling.
     ERR_SYMBOL_DEFINITION = 42,
     ERR_ORPHAN_SECTION = 43,
+    // Outputs that would replace an input or each other.
+    ERR_OUTPUT_COLLISION = 44,
 };
 
-constexpr int ERROR_COUNT = 44;
+constexpr int ERROR_COUNT = 45;
 
 // The catalogue text of an error number, with its printf placeholders.
 const char* error_text(int number);
@@ -82,8 +84,13 @@ public:
         return e;
     }
 
+    // A message with two names (error 45) carries the second here.
+    LinkError(int number, std::string argument, std::string second)
+        : number_(number), argument_(std::move(argument)), second_(std::move(second)) {}
+
     int number() const { return number_; }
     const std::string& argument() const { return argument_; }
+    const std::string& second_argument() const { return second_; }
     bool is_silent() const { return number_ < 0; }
     int silent_status() const { return silent_status_; }
     const char* what() const noexcept override { return "orvlink fatal error"; }
@@ -98,6 +105,7 @@ public:
 private:
     int number_;
     std::string argument_;
+    std::string second_;
     std::vector<std::string> details_;
     int silent_status_ = 0;
 };
@@ -139,8 +147,8 @@ void release_findings(const Console& console);
 // line of its own must not come between a finding and its notes.
 void close_finding(const Console& console);
 
-// Every message shows a name's bytes below 0x20, and 0x7F, as \xHH: a name
-// from a damaged file must not reach the terminal as control sequences.
+// Every message shows a name as console_text does: a name from a damaged
+// file must not reach the terminal as control sequences.
 void print_name(std::FILE* stream, const char* name);
 void print_name(std::FILE* stream, std::string_view name);
 std::string printable_name(std::string_view name);

@@ -2,6 +2,7 @@
 
 #include "base/diagnostics.h"
 #include "base/text_helpers.h"
+#include "command/quoted_words.h"
 #include "platform/text_input.h"
 
 namespace orv {
@@ -15,9 +16,11 @@ int read_command_file(std::string (&fields)[FIELD_COUNT], std::unique_ptr<TextIn
     if (file == nullptr) error_exit(ERR_FILE_NOT_FOUND, name);
 
     int index = 0;
+    QuoteTracker quotes;
     int c = file->get();
     while (c != TextInput::END) {
-        if (c == ',') {
+        quotes.see(char(c));
+        if (c == ',' && !quotes.open()) {
             // Line ends and blanks after a comma belong to no field; a file
             // that ends here supplies no further field.
             do {

@@ -4,6 +4,7 @@
 
 #include "base/diagnostics.h"
 #include "base/text_helpers.h"
+#include "command/quoted_words.h"
 
 namespace orv {
 
@@ -39,6 +40,7 @@ int begin_next_field(int index, const std::vector<std::string>& args) {
 
 int split_arguments(std::string (&fields)[FIELD_COUNT], const std::vector<std::string>& args) {
     int index = 0;
+    QuoteTracker quotes;
     for (std::size_t a = 0; a < args.size(); ++a) {
         const std::string& arg = args[a];
         const bool last = a + 1 == args.size();
@@ -47,7 +49,8 @@ int split_arguments(std::string (&fields)[FIELD_COUNT], const std::vector<std::s
         bool ended_by_comma = false;
         std::size_t i = 0;
         while (i < arg.size()) {
-            if (arg[i] != ',') {
+            quotes.see(arg[i]);
+            if (arg[i] != ',' || quotes.open()) {
                 append_to_field(fields[index], arg[i++]);
                 continue;
             }

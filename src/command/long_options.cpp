@@ -4,6 +4,7 @@
 #include "base/link_context.h"
 #include "base/name_hints.h"
 #include "command/symbol_definitions.h"
+#include "command/quoted_words.h"
 
 namespace orv {
 namespace {
@@ -150,7 +151,9 @@ std::vector<std::string> take_long_options(LinkContext& ctx, const std::vector<s
         if (!options_end && arg == "--") {
             options_end = true;
         } else if (!options_end && is_long_option(arg)) {
-            apply_long_option(ctx, arg);
+            // A value may come with its quotes (--output="out dir/prog.hex")
+            // when no shell took them away.
+            apply_long_option(ctx, unquoted_value(ctx, arg, arg.substr(0, arg.find('='))));
         } else {
             ordinary.push_back(arg);
         }

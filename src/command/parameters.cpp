@@ -9,6 +9,7 @@
 #include "base/link_context.h"
 #include "base/text_helpers.h"
 #include "command/output_names.h"
+#include "command/quoted_words.h"
 
 namespace orv {
 namespace {
@@ -113,17 +114,15 @@ std::size_t apply_option(LinkContext& ctx, std::string_view token) {
 }  // namespace
 
 void set_parameters(LinkContext& ctx, const char* field) {
+    // A value in double quotes may hold blanks: -O"out dir", --output="a b.hex".
     const char* p = field;
-    for (;;) {
-        while (is_field_space(*p)) ++p;
-        if (*p == '\0') return;
-        const char* start = p;
-        while (*p != '\0' && !is_field_space(*p)) ++p;
-        std::string_view token(start, std::size_t(p - start));
+    std::string word;
+    while (next_quoted_word(ctx, p, word, "command parameters")) {
+        std::string_view token(word);
         if (is_long_option(token)) {
             apply_long_option(ctx, token);
         } else {
-            if (token[0] != '-') invalid_parameter(token);
+            if (token.empty() || token[0] != '-') invalid_parameter(token);
             if (apply_option(ctx, token) != token.size() - 1) invalid_parameter(token);
         }
     }

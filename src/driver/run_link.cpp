@@ -6,6 +6,7 @@
 #include "base/link_context.h"
 #include "command/banner.h"
 #include "command/command_input.h"
+#include "command/output_collisions.h"
 #include "command/output_names.h"
 #include "library/why_extract.h"
 #include "output/dependency_file.h"
@@ -17,6 +18,8 @@
 #include "pass2/range_explain.h"
 #include "placement/placement.h"
 #include "report/sarif_log.h"
+#include "platform/staged_files.h"
+#include "platform/program_arguments.h"
 
 namespace orv {
 namespace {
@@ -45,8 +48,9 @@ void link_phases(LinkContext& ctx, const std::vector<std::string>& args) {
     // Command input: fields, banner, options, file lists, section information, output names.
     { PhaseTimer timer(stats, Phase::COMMAND); get_command(ctx, args); }
     // Pass 1: modules' sections and names, library modules until every name is defined;
-    // with --why-extract, why each library module was taken in.
-    { PhaseTimer timer(stats, Phase::PASS1); pass1(ctx); write_why_extract(ctx); }
+    // no output may be an input or another output; with --why-extract, why each library
+    // module was taken in.
+    { PhaseTimer timer(stats, Phase::PASS1); pass1(ctx); check_output_collisions(ctx); write_why_extract(ctx); }
     // The input set is final: the dependency file, when asked for.
     write_dependency_file(ctx);
     // Placement: addresses of every section and unit; the output files are created.
@@ -79,6 +83,16 @@ int run_reporting(LinkContext& ctx, Run&& run) {
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
     }
+    close_finding(ctx.console);
+    // With --sarif, whatever the end: the log holds every message printed,
+    // and takes its name with the other output files.
+    try {
+        write_sarif_log(ctx, status);
+    } catch (LinkError& error) {
+        status = report_fatal(ctx.console, error);
+    } catch (const std::bad_alloc&) {
+        status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
+    }
     // The output files take their final names only now, as far as they were
     // written, or go with --delete-on-error when the run failed.
     try {
@@ -89,15 +103,9 @@ int run_reporting(LinkContext& ctx, Run&& run) {
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
     }
-    close_finding(ctx.console);
-    // With --sarif, whatever the end: the log holds every message printed.
-    try {
-        write_sarif_log(ctx, status);
-    } catch (LinkError& error) {
-        status = report_fatal(ctx.console, error);
-    } catch (const std::bad_alloc&) {
-        status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
-    }
+    // A temporary still there was never placed (memory ran out on its way):
+    // it goes, so that no run leaves one behind.
+    remove_staged_temporaries();
     // With --stats, whatever the end: the figures describe what was done.
     print_stats(ctx);
     return settle_console(ctx.console, status);
@@ -111,7 +119,7 @@ int run_link(LinkContext& ctx, const std::vector<std::string>& args) {
 
 int run_link(LinkContext& ctx, int argc, char** argv) {
     return run_reporting(ctx, [&] {
-        const std::vector<std::string> args(argv + 1, argv + argc);
+        const std::vector<std::string> args = program_arguments(argc, argv);
         link_phases(ctx, args);
     });
 }

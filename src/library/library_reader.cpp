@@ -208,7 +208,7 @@ void red_l_tbl(LinkContext& ctx, ImageCursor& file) {
     }
     take_module(ctx, file, lasting_name(ctx, file, name, buffer), *needed);
     // Later cycles pass over this entry with skip_all, counted from its end.
-    const long skips_end = entry_key - file.data();
+    const std::ptrdiff_t skips_end = entry_key - file.data();
     if (uint64_t(skips_end) + skip_all != uint64_t(file.tell())) {
         walk_of(library, ctx.pass1.library_index).skips_land_on_entries = false;
     }

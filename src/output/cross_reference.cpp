@@ -6,6 +6,7 @@
 
 #include "base/explain.h"
 #include "base/link_context.h"
+#include "platform/console_text.h"
 
 namespace orv {
 namespace {
@@ -30,11 +31,18 @@ bool same_module(const Reference& reference, const char* file, const char* membe
 }  // namespace
 
 void write_cross_reference(LinkContext& ctx, TextOutput* map) {
-    auto emit = [&](const std::string& line) {
+    // `line` is the table's own text, or (`named`) a line of one name and
+    // module ending in its line feed.
+    auto emit = [&](const std::string& line, bool named = true) {
         if (map != nullptr) {
             map->write(line);
         } else {
-            std::fputs(line.c_str(), ctx.console.out);
+            // On the console the names are escaped (a line feed in one too);
+            // the map keeps their bytes.
+            const bool ended = named && !line.empty() && line.back() == '\n';
+            std::string shown = named ? console_text(std::string_view(line).substr(0, line.size() - (ended ? 1 : 0))) : line;
+            if (ended) shown += '\n';
+            std::fputs(shown.c_str(), ctx.console.out);
         }
     };
 
@@ -46,8 +54,8 @@ void write_cross_reference(LinkContext& ctx, TextOutput* map) {
     std::stable_sort(references.begin(), references.end(),
                      [&](const Reference& a, const Reference& b) { return by_name(a.name, b.name); });
 
-    emit(map != nullptr ? "\n\nCross Reference Table\n\n" : "\nCross Reference Table\n\n");
-    emit(padded("Symbol") + "File\n");
+    emit(map != nullptr ? "\n\nCross Reference Table\n\n" : "\nCross Reference Table\n\n", false);
+    emit(padded("Symbol") + "File\n", false);
     auto next = references.begin();
     for (const SymbolEntry* entry : names) {
         std::string_view name = entry->name;

@@ -6,6 +6,7 @@
 
 #include "output/flash_image_state.h"
 #include "platform/host_files.h"
+#include "platform/staged_files.h"
 #include "platform/text_output.h"
 
 namespace orv {
@@ -39,10 +40,15 @@ struct OutputState {
     // a fuzzer); empty for the host, where the HEX, map and symbol files are
     // staged and renamed into place.
     OutputCreator create_file;
-    // The stream of an output file that is written in place (the reports and
-    // the --why-extract table): through create_file when set.
-    std::FILE* create(std::string_view linker_name) const {
-        return create_file ? create_file(linker_name) : create_host_file(linker_name);
+    // The stream of a report or the --why-extract table, through create_file
+    // when set. On the host the file is staged like the HEX file, under the
+    // name exactly as given; null when it cannot be created.
+    std::FILE* create_report(const std::string& name) {
+        if (create_file) return create_file(name);
+        staged.emplace_back();
+        std::FILE* file = open_staged_file(name, staged.back().written_path, staged.back().final_path);
+        if (file == nullptr) staged.pop_back();
+        return file;
     }
     std::unique_ptr<TextOutput> hex_file;
     std::unique_ptr<TextOutput> map_file;  // with -M or -MS

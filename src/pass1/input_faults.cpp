@@ -71,6 +71,7 @@ const CheckText CHECKS[] = {
     {"26", 1, Stream::MAIN, "an operator, prefix or operand code, or the expression's end byte FF"},
     {"26.1", 4, Stream::MAIN, "a data block length of 0 (the end of the record) or at least 3"},
     {"26.2", AT_POSITION, Stream::MAIN, "a relocated field that ends inside its data block"},
+    {"26.4", AT_POSITION, Stream::MAIN, "no more data bytes than the unit's size holds"},
     {"26.3", ENDS_BEFORE, Stream::RELOCATION,
      "relocation entries in address order, each applied while its unit's contents are written"},
     {"26.5", 1, Stream::RELOCATION, "a record tag after the relocation record's end"},

@@ -12,6 +12,7 @@
 #include "pass1/linker_symbols.h"
 #include "pass1/object_reader.h"
 #include "pass1/symbol_report.h"
+#include "platform/program_arguments.h"
 
 namespace orv {
 namespace {
@@ -33,10 +34,10 @@ void pass1_init(LinkContext& ctx) {
     Pass1State& state = ctx.pass1;
     state.library_dir = nullptr;
     state.library_dir_length = 0;
-    if (const char* dir = std::getenv("LIBOV")) {
-        std::size_t length = std::strlen(dir);
+    if (const std::optional<std::string> dir = environment_variable("LIBOV")) {
+        std::size_t length = dir->size();
         if (length != 0 && length < LIBRARY_DIR_LIMIT) {
-            state.library_dir = ctx.str_save(dir);
+            state.library_dir = ctx.str_save(*dir);
             state.library_dir_length = length;
         }
     }

@@ -8,6 +8,7 @@
 #include "base/explain.h"
 #include "base/link_context.h"
 #include "base/name_hints.h"
+#include "command/output_collisions.h"
 #include "library/why_extract.h"
 #include "pass1/linker_symbols.h"
 
@@ -82,6 +83,7 @@ void report_symbol_errors(LinkContext& ctx) {
 void fail_with_symbol_errors(LinkContext& ctx) {
     report_symbol_errors(ctx);
     // The modules taken in before the search gave up explain the report too.
+    check_output_collisions(ctx);
     write_why_extract(ctx);
     throw LinkError::silent_exit(1);
 }

@@ -111,6 +111,7 @@ int32_t section_size_value(LinkContext& ctx, ImageCursor& stream) {
     std::string_view section_name =
         normalise_section_name(std::string_view(name, std::size_t(length)), letter);
     const Section* section = ctx.sections.find_section(section_name);
+    if (section == nullptr && ctx.pass2.module_alone) return 0;
     if (section == nullptr) internal_error("33");
     return section->length;
 }

@@ -22,6 +22,10 @@ struct Pass2State {
     int32_t last_unit = -1;
     // The external names of the module being processed.
     ExternalRange externals;
+    // A module read alone (orvobj check) may name in a section-size operand
+    // a section that another module of its link holds: such a section then
+    // counts 0 bytes instead of being a fault.
+    bool module_alone = false;
 };
 
 }  // namespace orv

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,20 +16,24 @@ namespace {
 // A built file name, with its terminator, fits in this many bytes.
 constexpr std::size_t FILE_NAME_SIZE = 512;
 
-// An output name that leads to a directory, a named pipe or a device is
-// refused: writing there would block on the pipe or never make a file.
+// An output name that leads to a directory, or to a named pipe that no
+// process reads, is refused; a device is written in place.
 std::unique_ptr<TextOutput> create_output(LinkContext& ctx, const OutputFileName& name) {
-    if (names_non_regular_file(name.host)) error_exit(ERR_CANT_CREATE, name.shown);
     std::unique_ptr<TextOutput> file;
     if (ctx.output.create_file) {
         file = TextOutput::adopt(ctx.output.create_file(name.host));
         if (file == nullptr) error_exit(ERR_CANT_CREATE, name.shown);
         return file;
     }
-    StagedOutput staged;
+    // Room for the record first: a temporary must not be made that the run
+    // then cannot keep track of.
+    ctx.output.staged.emplace_back();
+    StagedOutput& staged = ctx.output.staged.back();
     file = TextOutput::create_staged(name.host, staged.written_path, staged.final_path);
-    if (file == nullptr) error_exit(ERR_CANT_CREATE, name.shown);
-    ctx.output.staged.push_back(std::move(staged));
+    if (file == nullptr) {
+        ctx.output.staged.pop_back();
+        error_exit(ERR_CANT_CREATE, name.shown);
+    }
     return file;
 }
 
@@ -99,9 +104,7 @@ void open_output_files(LinkContext& ctx) {
 bool place_output_files(LinkContext& ctx, std::string& failed_name) {
     bool ok = true;
     for (StagedOutput& file : ctx.output.staged) {
-        if (file.written_path == file.final_path) continue;
-        if (std::rename(file.written_path.c_str(), file.final_path.c_str()) != 0) {
-            remove_written_file(file.written_path);
+        if (!place_staged_file(file.written_path, file.final_path)) {
             if (ok) failed_name = file.final_path;
             ok = false;
         }
@@ -109,6 +112,40 @@ bool place_output_files(LinkContext& ctx, std::string& failed_name) {
     }
     return ok;
 }
+
+namespace {
+
+// Every name this run writes an output under, as far as the command was read.
+std::vector<std::string> output_paths(const LinkContext& ctx) {
+    std::vector<std::string> paths;
+    for (const StagedOutput& file : ctx.output.staged) paths.push_back(file.final_path);
+    const Options& options = ctx.options;
+    if (options.output_file != nullptr || options.out_name != nullptr) {
+        for (const OutputFileName& name : output_file_names(ctx)) paths.push_back(name.host);
+    }
+    for (const char* report : {options.link_report, options.memory_map, options.why_extract, options.dependency_file}) {
+        if (report != nullptr && std::string_view(report) != "-") paths.push_back(report);
+    }
+    return paths;
+}
+
+// With --delete-on-error a failed run leaves no file under any of its output
+// names, an earlier run's included, so that nothing complete-looking stays.
+// An input is never removed, whatever the output names say.
+void remove_earlier_outputs(const LinkContext& ctx) {
+    std::vector<FileIdentity> inputs;
+    for (const std::string& input : ctx.opened_inputs.names) {
+        FileIdentity identity;
+        if (host_file_identity(host_path(input), identity)) inputs.push_back(identity);
+    }
+    for (const std::string& path : output_paths(ctx)) {
+        FileIdentity identity;
+        if (!host_file_identity(path, identity) || !identity.entry.empty()) continue;
+        if (std::find(inputs.begin(), inputs.end(), identity) == inputs.end()) remove_written_file(path);
+    }
+}
+
+}  // namespace
 
 bool settle_output_files(LinkContext& ctx, int status, std::string& failed_name) {
     OutputState& output = ctx.output;
@@ -120,6 +157,7 @@ bool settle_output_files(LinkContext& ctx, int status, std::string& failed_name)
     bool ok = true;
     if (status != 0 && ctx.options.opt_delete_on_error) {
         for (const StagedOutput& file : output.staged) remove_written_file(file.written_path);
+        remove_earlier_outputs(ctx);
     } else {
         ok = place_output_files(ctx, failed_name);
     }

@@ -47,6 +47,8 @@ RegionLayout lay_out_regions(const SectionTable& sections, const std::vector<Reg
     layout.unit_region.assign(unit_count, NO_REGION);
     layout.misfit.assign(unit_count, 0);
     layout.used.assign(regions.size(), 0);
+    // Without declared regions there is nothing to fit into: every unit fits.
+    if (regions.empty()) return layout;
 
     for (const Section* section : layout.sections) {
         // The region that the section's units before this one filled, and

@@ -15,10 +15,16 @@ struct Console {
     FindingLog* findings = nullptr;
 };
 
-// Opens /dev/null onto each of the descriptors 0 to 2 that is closed when
+// The host's null device, which swallows what is written to it.
+extern const char* const NULL_DEVICE;
+
+// Opens the null device onto each of the standard streams that is closed when
 // the process starts. Otherwise the first file the run opens would take a
 // console stream's descriptor, and console text would be written into it.
-// False when one is closed and /dev/null cannot be opened.
+// On Windows the three streams are also put in binary mode, so that the
+// console text is the same bytes on both hosts (a text-mode stream would turn
+// every line feed into CR LF). False when one is closed and the null device
+// cannot be opened.
 bool fill_closed_standard_descriptors();
 
 }  // namespace orv

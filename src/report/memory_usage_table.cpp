@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/console_text.h"
+
 namespace orv {
 namespace {
 
@@ -25,8 +27,9 @@ std::string size_field(int64_t bytes) {
 void print_memory_usage(std::FILE* out, const std::vector<UsageRow>& rows) {
     std::fputs("Memory region         Used Size  Region Size  %age Used\n", out);
     for (const UsageRow& row : rows) {
-        std::string line(64 + row.name.size(), '\0');
-        int length = std::snprintf(line.data(), line.size(), "%16s: ", row.name.c_str());
+        const std::string name = console_text(row.name);
+        std::string line(64 + name.size(), '\0');
+        int length = std::snprintf(line.data(), line.size(), "%16s: ", name.c_str());
         line.resize(std::size_t(length > 0 ? length : 0));
         line += size_field(row.used);
         line += size_field(row.size());

@@ -6,7 +6,7 @@
 
 namespace orv {
 
-ReportFile::ReportFile(const char* name, const OutputState& output) : file_(output.create(name)) {
+ReportFile::ReportFile(const char* name, OutputState& output) : file_(output.create_report(name)) {
     if (file_ == nullptr) error_exit(ERR_CANT_CREATE, name);
     // Reports hand over large blocks of their own; a stdio buffer would only
     // copy them once more. (Only for host files: a memory stream of a test

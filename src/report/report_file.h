@@ -7,12 +7,13 @@ namespace orv {
 struct OutputState;
 
 // A report file under the name given with its option, written in pieces as
-// the report is made. A file that cannot be created is error 15; closing it
-// is error 18 when any of its data did not reach the disk.
+// the report is made and renamed into place when the run ends. A file that
+// cannot be created is error 15; closing it is error 18 when any of its data
+// did not reach the disk.
 class ReportFile {
 public:
-    // Created through the link's output creator.
-    ReportFile(const char* name, const OutputState& output);
+    // Created through the link's output creator, staged on the host.
+    ReportFile(const char* name, OutputState& output);
     ~ReportFile();
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;

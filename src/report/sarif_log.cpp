@@ -176,7 +176,7 @@ std::string tool_version() {
 
 }  // namespace
 
-void write_sarif_log(const LinkContext& ctx, int exit_status) {
+void write_sarif_log(LinkContext& ctx, int exit_status) {
     if (ctx.options.sarif_file == nullptr) return;
     ReportFile file(ctx.options.sarif_file, ctx.output);
     JsonWriter json(&file);

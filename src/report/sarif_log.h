@@ -9,6 +9,6 @@ struct LinkContext;
 // result per message with its level, text and places, and the invocation
 // with the run's exit status. Written once the run has ended, whatever the
 // end; a file that cannot be created is error 15.
-void write_sarif_log(const LinkContext& ctx, int exit_status);
+void write_sarif_log(LinkContext& ctx, int exit_status);
 
 }  // namespace orv

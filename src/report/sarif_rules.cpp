@@ -10,7 +10,7 @@ namespace {
 // not in use.
 const char* const RULE_HELP[ERROR_COUNT] = {
     "Check the name and the current directory; for libraries, check `LIBOV`. Requested names come from the assembler source: shorten them there.",
-    "Shorten the command or split it into a command file; answer every prompt with a full line.",
+    "Shorten the command or split it into a command file; answer every prompt with a full line; close every quote.",
     "Free memory, or link fewer modules at once.",
     "Write each item as `NAME` or `NAME=hexaddress`, separated by blanks, each section once.",
     "Correct or remove the option shown; separate options with blanks, not commas.",
@@ -40,7 +40,7 @@ const char* const RULE_HELP[ERROR_COUNT] = {
     "Correct the address, or link with `-BANK`.",
     "Check the bit expression in the source.",
     "Link with `-BANK`, or move the unit below 0x10000.",
-    "Name a file in a writable directory.",
+    "Name a file in a writable directory; rename the file make cannot read.",
     "Give either `--output` or `-O`/`-F`.",
     "Correct the declaration shown. Regions are inclusive at both ends and may touch but not overlap.",
     "Move the section (section information), make the modules named smaller, or declare a larger region if the chip has one.",
@@ -53,6 +53,7 @@ const char* const RULE_HELP[ERROR_COUNT] = {
     "Give each checksum bytes of its own.",
     "Correct the option shown.",
     "Name the section in the section information, with an address where it belongs.",
+    "Name every output differently from the inputs and from each other.",
 };
 
 }  // namespace

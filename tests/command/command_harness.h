@@ -9,6 +9,7 @@
 #include "base/link_context.h"
 #include "command/banner.h"
 #include "command/command_input.h"
+#include "platform/memory_stream.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
@@ -27,15 +28,13 @@ inline const std::string PROMPT[4] = {"Relocatable files (.ROV) >> ", "Libraries
 class CommandHarness {
 public:
     explicit CommandHarness(const std::string& input)
-        : in_(std::tmpfile()), out_(std::tmpfile()), err_(open_memstream(&err_text_, &err_size_)),
-          ctx(Console{in_, out_, err_}) {
+        : in_(std::tmpfile()), out_(std::tmpfile()), ctx(Console{in_, out_, err_.file()}) {
         std::fwrite(input.data(), 1, input.size(), in_);
         std::rewind(in_);
         init_linker(ctx);
     }
     ~CommandHarness() {
-        for (std::FILE* stream : {in_, out_, err_}) std::fclose(stream);
-        std::free(err_text_);
+        for (std::FILE* stream : {in_, out_}) std::fclose(stream);
     }
     CommandHarness(const CommandHarness&) = delete;
     CommandHarness& operator=(const CommandHarness&) = delete;
@@ -49,17 +48,12 @@ public:
         }
         return std::nullopt;
     }
-    std::string err() {
-        std::fflush(err_);
-        return std::string(err_text_, err_size_);
-    }
+    std::string err() { return err_.text(); }
 
 private:
-    char* err_text_ = nullptr;
-    std::size_t err_size_ = 0;
     std::FILE* in_;
     std::FILE* out_;
-    std::FILE* err_;
+    MemoryStream err_;
 
 public:
     LinkContext ctx;

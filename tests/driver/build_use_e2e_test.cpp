@@ -144,8 +144,9 @@ TEST(BuildUse, FatalWarningsEndTheRunWithStatusOne) {
 }
 
 // A failed run leaves its files as far as they were written; with
-// --delete-on-error it removes them, and an earlier file under the name stays
-// whole. No temporary file is left behind either way.
+// --delete-on-error it leaves no file under any of its output names, an
+// earlier run's whole files included, and never an input. No temporary file
+// is left behind either way.
 TEST(BuildUse, DeleteOnErrorRemovesTheFilesOfAFailedRun) {
     ObjectWriter overlap;  // two absolute units on one address: error 11, status 1
     overlap.header("main.src").units({{"A", 0, 1, 0x100, 2}, {"B", 0, 1, 0x101, 2}}).end();
@@ -168,14 +169,19 @@ TEST(BuildUse, DeleteOnErrorRemovesTheFilesOfAFailedRun) {
             TempDir dir;
             dir.write("MAIN.ROV", c.module);
             dir.write("MAIN.MAP", "earlier map");
+            dir.write("r.json", "earlier report");
             std::vector<std::string> args{"MAIN,,,-M -."};
             if (remove) args.push_back("--delete-on-error");
             EXPECT_EQ(run_orvlink(dir.path(), args).status, c.status);
             if (remove) {
-                EXPECT_EQ(listing(dir), (std::set<std::string>{"MAIN.MAP", "MAIN.ROV"}));
-                EXPECT_EQ(dir.read("MAIN.MAP"), "earlier map");
+                EXPECT_EQ(listing(dir), (std::set<std::string>{"MAIN.ROV", "r.json"}));
+                // The earlier HEX file, and a report the failed run names.
+                dir.write("MAIN.HEX", "earlier hex");
+                args.push_back("--link-report=r.json");
+                EXPECT_EQ(run_orvlink(dir.path(), args).status, c.status);
+                EXPECT_EQ(listing(dir), (std::set<std::string>{"MAIN.ROV"}));
             } else {
-                EXPECT_EQ(listing(dir), (std::set<std::string>{"MAIN.HEX", "MAIN.MAP", "MAIN.ROV"}));
+                EXPECT_EQ(listing(dir), (std::set<std::string>{"MAIN.HEX", "MAIN.MAP", "MAIN.ROV", "r.json"}));
                 EXPECT_EQ(dir.read("MAIN.HEX"), c.hex_left);
             }
         }
@@ -241,6 +247,24 @@ TEST(BuildUse, ToolsPrintTheLinkersVersion) {
                                "--orphan-handling=MODE"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// --delete-on-error never removes an input, even when an output name is one
+// (error 45 stops such a run before it writes).
+TEST(BuildUse, DeleteOnErrorKeepsTheInputs) {
+    TempDir dir;
+    write_main(dir);
+    const std::string before = dir.read("MAIN.ROV");
+    RunResult run = run_orvlink(dir.path(), {"MAIN,,,-.", "--delete-on-error", "--link-report=MAIN.ROV"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "processing \"MAIN.ROV\"\nERROR NO.44: Output file MAIN.ROV is the same file as MAIN.ROV\n");
+    EXPECT_EQ(dir.read("MAIN.ROV"), before);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "support/host_skips.h"
 #include "fixture/object_writer.h"
 #include "support/sanitizer.h"
 #include "support/shell_run.h"
@@ -34,6 +36,7 @@ long lowest_limit(const std::function<bool(long)>& runs) {
 // link of 60000 names runs, links stop with error 2, most of them after
 // they have started reading.
 TEST(MemoryLimit, RunningOutOfMemoryAnywhereIsErrorTwo) {
+    SKIP_ON_WINDOWS("needs ulimit -v and a POSIX shell");
     if (ADDRESS_SANITIZER) GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
     TempDir dir;
     std::vector<orvfixture::SymbolSpec> names;
@@ -66,6 +69,36 @@ TEST(MemoryLimit, RunningOutOfMemoryAnywhereIsErrorTwo) {
     EXPECT_GT(stopped_while_reading, 12) << "limits " << query << " and " << link << " KiB";
     EXPECT_EQ(run_limited(dir, link, "BIG,,,-.").status, 0);
     EXPECT_EQ(dir.read("BIG.HEX"), ":0100000055AA\r\n:00000001FF\r\n\x1A");
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// A run that runs out of memory once its output files exist (their
+// temporaries beside them) leaves no temporary behind.
+TEST(MemoryLimit, RunningOutOfMemoryLeavesNoTemporary) {
+    SKIP_ON_WINDOWS("needs ulimit -v and a POSIX shell");
+    if (ADDRESS_SANITIZER) GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
+    TempDir dir;
+    std::vector<orvfixture::SymbolSpec> names;
+    for (uint32_t i = 0; i < 60000; ++i) names.push_back({i, "symbol_" + std::to_string(i)});
+    orvfixture::ObjectWriter big;
+    big.header().units({{"P", 0, 0, 0, 1}}).symbols(names).contents(0, {{0, {0x55}}});
+    dir.write("M00000.ROV", big.end().bytes());
+    const std::string command = "M00000,,,-. -M -S";
+    const long link = lowest_limit([&](long kib) { return run_limited(dir, kib, command).status == 0; });
+    int failed = 0;
+    for (long kib = link - 2048; kib < link; kib += 128) {
+        RunResult run = run_limited(dir, kib, command);
+        if (run.status != 0) ++failed;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            EXPECT_NE(entry.path().filename().string()[0], '.') << kib << " KiB left " << entry.path();
+        }
+    }
+    EXPECT_GT(failed, 0);
 }
 
 }  // namespace

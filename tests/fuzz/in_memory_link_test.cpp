@@ -8,12 +8,13 @@
 #include "driver/run_link.h"
 #include "fixed_inputs.h"
 #include "support/captured_stream.h"
+#include "support/run_linker.h"
 
 namespace orv::test {
 namespace {
 
 // A link whose inputs, command file included, come from the loader and whose
-// outputs go to the creator reads and writes no file on disk.
+// outputs go to the creator opens no file of its own.
 TEST(InMemoryLink, CommandFileInputsAndOutputsAllGoThroughTheContext) {
     const std::map<std::string, std::string, std::less<>> files{
         {"MAIN.ROV", orvfuzz::fixed_main_object()},
@@ -27,22 +28,16 @@ TEST(InMemoryLink, CommandFileInputsAndOutputsAllGoThroughTheContext) {
         bytes = found->second;
         return true;
     });
-    // Memory streams: the link closes each, which leaves its bytes here.
-    struct Created {
-        char* data = nullptr;
-        std::size_t size = 0;
-    };
-    std::map<std::string, Created> created;
+    // The creator's files stand in a scratch directory, under the names the
+    // link asked for; the link closes each.
+    TempDir scratch;
+    std::map<std::string, std::string> written;
     ctx.output.create_file = [&](std::string_view name) {
-        Created& file = created[std::string(name)];
-        return open_memstream(&file.data, &file.size);
+        written[std::string(name)];
+        return std::fopen((scratch / std::string(name)).string().c_str(), "wb");
     };
     EXPECT_EQ(run_link(ctx, {"@CMD.LNK"}), 0) << out.text();
-    std::map<std::string, std::string> written;
-    for (auto& [name, file] : created) {
-        written[name] = std::string(file.data, file.size);
-        std::free(file.data);
-    }
+    for (auto& [name, text] : written) text = scratch.read(name);
     std::vector<std::string> names;
     for (const auto& [name, text] : written) names.push_back(name);
     EXPECT_EQ(names, (std::vector<std::string>{"MAIN.HEX", "MAIN.MAP", "MAIN.SYM", "R.JSON", "WHY.TXT"}));

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "library_support.h"
+#include "support/host_skips.h"
 #include "support/sanitizer.h"
 
 namespace orv::test {
@@ -194,8 +194,7 @@ TEST(LibraryFaults, SkipsThatLeaveTheFileAreSeekErrors) {
 // Runs pass 1 with an address space of 1 GiB and exits with its status,
 // its messages on standard error.
 [[noreturn]] void link_in_small_heap(LibraryHarness& h) {
-    rlimit limit{1u << 30, 1u << 30};
-    ::setrlimit(RLIMIT_AS, &limit);
+    limit_address_space(std::size_t(1) << 30);
     int status = h.run_pass1();
     std::fputs(h.out.text().c_str(), stderr);
     std::exit(status);
@@ -205,6 +204,7 @@ TEST(LibraryFaults, SkipsThatLeaveTheFileAreSeekErrors) {
 // read with a heap far smaller.
 TEST(LibraryFaultsDeathTest, IndexNamesBeyondTheHeapAreOutOfHeapSpace) {
     if (ADDRESS_SANITIZER) GTEST_SKIP() << "an address-space limit excludes the sanitizer's shadow memory";
+    SKIP_ON_WINDOWS("needs an address-space limit (ulimit -v)");
     LibraryHarness h;
     h.main_module({.externals = {"x"}}, {"L.LIB"});
     h.dir.write("L.LIB", module_bytes([](LibraryModule& m) { m.label_bytes = 0xFFFFFFF0; }));

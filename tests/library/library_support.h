@@ -79,8 +79,8 @@ public:
 // LIBOV for the length of a test.
 class LibraryDirVariable {
 public:
-    explicit LibraryDirVariable(const std::string& value) { ::setenv("LIBOV", value.c_str(), 1); }
-    ~LibraryDirVariable() { ::unsetenv("LIBOV"); }
+    explicit LibraryDirVariable(const std::string& value) { set_environment("LIBOV", value); }
+    ~LibraryDirVariable() { unset_environment("LIBOV"); }
     LibraryDirVariable(const LibraryDirVariable&) = delete;
     LibraryDirVariable& operator=(const LibraryDirVariable&) = delete;
 };

@@ -97,3 +97,38 @@ TEST(CrossReferenceEndToEnd, SharedNamesWithDefinerAndEveryReferrer) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+using namespace orvfixture;
+
+// Names from the files reach the console escaped, C1 controls included, in
+// every console listing; the --why-extract table escapes TAB, CR and LF in a
+// name, so that a name cannot forge a row; the map keeps the bytes.
+TEST(ConsoleEscaping, ListingsEscapeNamesAndTheTableCannotBeForged) {
+    TempDir dir;
+    const std::string forged = "x\tFORGED\r\nROW";
+    dir.write("main.rov", object([&](ObjectWriter& w) { w.units({{"P", 0, 0, 0, 2}}).externals({forged}); }));
+    dir.write("evil.lib", LibraryWriter().add(test::library_module("M\x9B" "2J", {.labels = {forged}})).bytes());
+
+    RunResult file = run_orvlink(dir.path(), {"main,evil,,-.", "--why-extract=why.txt"});
+    EXPECT_EQ(file.status, 0) << file.out;
+    EXPECT_EQ(dir.read("why.txt"), "reference\textracted\tsymbol\n"
+                                   "MAIN.ROV\tEVIL.LIB(M\x9B" "2J)\tx\\x09FORGED\\x0D\\x0AROW\n");
+
+    RunResult console = run_orvlink(dir.path(), {"main,evil,,-.", "--why-extract=-", "--cref"});
+    EXPECT_EQ(console.status, 0) << console.out;
+    EXPECT_NE(console.out.find("MAIN.ROV\tEVIL.LIB(M\\x9B2J)\tx\\x09FORGED\\x0D\\x0AROW\n"), std::string::npos)
+        << console.out;
+    EXPECT_NE(console.out.find("x\\x09FORGED\\x0D\\x0AROW "), std::string::npos) << console.out;
+    EXPECT_EQ(console.out.find('\x9B'), std::string::npos);
+    EXPECT_EQ(console.out.find('\r'), std::string::npos);
+
+    RunResult usage = run_orvlink(dir.path(), {"main,evil,,-.", "--print-memory-usage", "--region=R\x1B[2J:ROM:0000-FFFF"});
+    EXPECT_NE(usage.out.find("      R\\x1B[2J: "), std::string::npos) << usage.out;
+    EXPECT_EQ(usage.out.find('\x1B'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -24,11 +24,11 @@ std::string map_of(LinkBench& bench, const char* units, const char* infos = "") 
     bench.ctx.options.opt_map = 1;
     bench.units(units);
     bench.infos(infos);
-    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    set_environment("SOURCE_DATE_EPOCH", "1700000000");
     EXPECT_EQ(bench.place(), 0);
     EXPECT_EQ(bench.open_outputs(dir.path().string()), 0);
     EXPECT_EQ(bench.finish_link(), 0);
-    ::unsetenv("SOURCE_DATE_EPOCH");
+    unset_environment("SOURCE_DATE_EPOCH");
     return dir.read("PROG.MAP");
 }
 

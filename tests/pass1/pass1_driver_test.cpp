@@ -98,9 +98,9 @@ TEST(Pass1Driver, LibraryDirectoryComesFromLIBOV) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value == nullptr ? "unset" : std::to_string(std::strlen(c.value)));
         if (c.value == nullptr) {
-            ::unsetenv("LIBOV");
+            unset_environment("LIBOV");
         } else {
-            ::setenv("LIBOV", c.value, 1);
+            set_environment("LIBOV", c.value);
         }
         Pass1Harness h;
         h.dir.write("A.ROV", defining("a"));
@@ -110,7 +110,7 @@ TEST(Pass1Driver, LibraryDirectoryComesFromLIBOV) {
         EXPECT_EQ(kept == nullptr ? "" : std::string(kept), c.kept ? std::string(c.value) : "");
         EXPECT_EQ(h.ctx.pass1.library_dir_length, c.kept ? std::strlen(c.value) : 0u);
     }
-    ::unsetenv("LIBOV");
+    unset_environment("LIBOV");
 }
 
 }  // namespace

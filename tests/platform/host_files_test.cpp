@@ -10,7 +10,10 @@
 #include "platform/host_files.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "support/host_skips.h"
+#include "support/run_linker.h"
 #include "support/file_cursor.h"
+#include "support/host_skips.h"
 #include "support/run_linker.h"
 
 namespace orv {
@@ -28,6 +31,7 @@ std::string read_as(const std::string& linker_name) {
 }
 
 TEST(HostFiles, LinkerNamesFindTheirFileWhateverItsCase) {
+    SKIP_ON_WINDOWS("the POSIX side matches letter case itself; Windows file names ignore it");
     TempDir dir;
     dir.write("Obj/sub/Prog.rov", "xyz");
     dir.write("a.rov", "lower");
@@ -45,6 +49,7 @@ TEST(HostFiles, LinkerNamesFindTheirFileWhateverItsCase) {
 }
 
 TEST(HostFiles, CreatingReplacesAFileThatDiffersOnlyInCase) {
+    SKIP_ON_WINDOWS("the POSIX side matches letter case itself; Windows file names ignore it");
     TempDir dir;
     dir.write("out/prog.hex", "old contents");
     auto output = TextOutput::create(dir.path().string() + "\\OUT\\PROG.HEX");
@@ -132,12 +137,12 @@ TEST(LinkClock, SourceDateEpochFixesTheTimeInUtc) {
                                                          {"253402300800", nullptr}};
     for (const auto& [epoch, text] : cases) {
         SCOPED_TRACE(epoch);
-        setenv("SOURCE_DATE_EPOCH", epoch, 1);
+        test::set_environment("SOURCE_DATE_EPOCH", epoch);
         std::string now = link_time_text();
         bool fallback = now.size() == 25 && now.find(" 9999\n") == std::string::npos;
         EXPECT_TRUE(text != nullptr ? now == text : fallback) << now;
     }
-    saved.empty() ? unsetenv("SOURCE_DATE_EPOCH") : setenv("SOURCE_DATE_EPOCH", saved.c_str(), 1);
+    saved.empty() ? test::unset_environment("SOURCE_DATE_EPOCH") : test::set_environment("SOURCE_DATE_EPOCH", saved);
 }
 
 }  // namespace

@@ -19,8 +19,9 @@ void make_fifo(const TempDir& dir, const std::string& name) {
 // Objects and libraries are regular files: a named pipe or a device is
 // refused at once as a file that is not there, wherever it is met, instead
 // of holding the link up until a writer comes (the shell's timeout would
-// end such a run with 124). An output name that leads to one cannot be
-// created. A command file may still be a pipe.
+// end such a run with 124). An output that is a named pipe without a reader
+// is refused at once too; a device is written where it is (and a full one is
+// out of disk space). A command file may still be a pipe.
 TEST(SpecialFiles, PipesAndDevicesAreNoObjectsLibrariesOrOutputs) {
     const Bytes standalone = object([](ObjectWriter& w) { w.units({{"P", 0, 0, 0, 1}}).contents(0, {{0, {7}}}); });
     const Bytes needing_x = object([](ObjectWriter& w) { w.units({{"P", 0, 0, 0, 1}}).externals({"x"}); });
@@ -43,12 +44,20 @@ TEST(SpecialFiles, PipesAndDevicesAreNoObjectsLibrariesOrOutputs) {
          libraries + "ERROR NO.0: UTIL.LIB File not found\n", 2},
         {"HEX file is a named pipe", [&](const TempDir& d) { d.write("MAIN.ROV", standalone); make_fifo(d, "MAIN.HEX"); },
          "main,,,-.", "processing \"MAIN.ROV\"\nERROR NO.15: Can't create MAIN.HEX\n", 3},
-        {"map file is a device",
+        {"report is a named pipe", [&](const TempDir& d) { d.write("MAIN.ROV", standalone); make_fifo(d, "r.json"); },
+         "main,,,-. --link-report=r.json",
+         "processing \"MAIN.ROV\"\nprocessing \"MAIN.ROV\"\nTOTAL ROM SIZE 1 (1H) BYTES\nTOTAL RAM SIZE 0 (0H) BYTES\n"
+         "ERROR NO.15: Can't create r.json\n", 3},
+        {"dependency file is a named pipe", [&](const TempDir& d) { d.write("MAIN.ROV", standalone); make_fifo(d, "m.d"); },
+         "main,,,-. --dependency-file=m.d", "processing \"MAIN.ROV\"\nERROR NO.31: Can't write dependency file m.d\n", 2},
+        {"map file is a full device",
          [&](const TempDir& d) {
              d.write("MAIN.ROV", standalone);
-             std::filesystem::create_symlink("/dev/null", d / "MAIN.MAP");
+             std::filesystem::create_symlink("/dev/full", d / "MAIN.MAP");
          },
-         "main,,,-. -M", "processing \"MAIN.ROV\"\nERROR NO.15: Can't create MAIN.MAP\n", 3},
+         "main,,,-. -M",
+         "processing \"MAIN.ROV\"\nprocessing \"MAIN.ROV\"\nTOTAL ROM SIZE 1 (1H) BYTES\nTOTAL RAM SIZE 0 (0H) BYTES\n"
+         "ERROR NO.18: Out of disk space\n", 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -60,6 +69,20 @@ TEST(SpecialFiles, PipesAndDevicesAreNoObjectsLibrariesOrOutputs) {
         EXPECT_EQ(run.out, c.out);
         EXPECT_EQ(run.err, "\a");
     }
+
+    // A device takes the output as it is, and stays a device.
+    for (const char* option : {"--output=/dev/null", "--link-report=/dev/null", "--memory-map=/dev/null"}) {
+        SCOPED_TRACE(option);
+        TempDir dir;
+        dir.write("MAIN.ROV", standalone);
+        RunResult run = run_orvlink(dir.path(), {"main,,,-.", option});
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, "processing \"MAIN.ROV\"\nprocessing \"MAIN.ROV\"\n"
+                           "TOTAL ROM SIZE 1 (1H) BYTES\nTOTAL RAM SIZE 0 (0H) BYTES\n");
+    }
+    struct stat info;
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
 
     TempDir dir;
     dir.write("MAIN.ROV", standalone);

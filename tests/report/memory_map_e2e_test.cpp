@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "support/host_skips.h"
 #include "report/report_program.h"
 
 namespace orv::test {
@@ -30,6 +31,7 @@ const char* const READ_PICTURE =
 // its tooltip; what does not fit its region is outlined in red; the page is
 // well-formed XML and refers to nothing outside itself.
 TEST(MemoryMap, EveryUnitIsDrawnWithItsTooltipAndThePageStandsAlone) {
+    SKIP_ON_WINDOWS("reads the picture with python3");
     TempDir dir;
     write_report_program(dir);
     RunResult link = run_orvlink(dir.path(), {"MAIN,UTIL,P=C000 DATA=0200,-. -BANK " + std::string(REPORT_REGIONS),
@@ -87,6 +89,34 @@ TEST(MemoryMap, MarksTheFilledAddressesAndTheChecksumBytes) {
     marks = run_program("python3", dir.path(), {"-c", read_marks, "MAP.XHTML"});
     EXPECT_EQ(marks.out, "");
     EXPECT_EQ(dir.read("MAP.XHTML").find("Flash image"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// Without --region there is no region to miss: no unit is drawn red, and the
+// link report says every unit fits.
+TEST(MemoryMap, WithoutRegionsEveryUnitFits) {
+    TempDir dir;
+    write_report_program(dir);
+    RunResult link = run_orvlink(dir.path(), {"MAIN,UTIL,P=C000 DATA=0200,-. -BANK", "--memory-map=MAP.XHTML",
+                                              "--link-report=R.JSON"});
+    ASSERT_EQ(link.status, 0) << link.out;
+    RunResult picture = run_program("python3", dir.path(), {"-c", READ_PICTURE, "MAP.XHTML"});
+    ASSERT_EQ(picture.status, 0) << picture.err;
+    EXPECT_EQ(picture.out,
+              "unit unit-1 None MAIN.ROV, section DATA, 00200-00201, 2 bytes\n"
+              "unit unit-0 None MAIN.ROV, section P, 0C000-0C003, 4 bytes\n"
+              "unit unit-3 None UTIL.LIB ( PUTC ), section P, 0C004-0C006, 3 bytes\n"
+              "unit unit-2 None MAIN.ROV, section VEC, 0FFFE-0FFFF, 2 bytes\n"
+              "regions 0\n");
+    RunResult fits = run_program("python3", dir.path(),
+                                 {"-c", "import json; r = json.load(open('R.JSON'));"
+                                        "print(sorted({u['fits'] for u in r['units']}))"});
+    EXPECT_EQ(fits.out, "[True]\n") << fits.err;
 }
 
 }  // namespace

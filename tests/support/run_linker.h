@@ -48,6 +48,20 @@ private:
     std::filesystem::path path_;
 };
 
+// Sets or removes a variable of this process's environment. Windows keeps
+// no empty variables: an empty value removes the variable there.
+void set_environment(const std::string& name, const std::string& value);
+void unset_environment(const std::string& name);
+
+// Limits the address space of this process to `bytes`, as `ulimit -v` does;
+// false where the host has no such limit (Windows).
+bool limit_address_space(std::size_t bytes);
+
+// The path by which a program of the build host (objcopy) finds the file:
+// the path itself, except under Wine, where it is the Unix path Wine maps
+// the Windows one to.
+std::string build_host_path(const std::filesystem::path& path);
+
 // Reads a whole file as bytes.
 std::string read_file(const std::filesystem::path& file);
 

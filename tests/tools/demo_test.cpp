@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "support/host_skips.h"
 #include "support/hex_readback.h"
 #include "support/run_linker.h"
 
@@ -108,6 +109,9 @@ const char* const EXPECTED_SYM_GLOBALS =
     "LED 0 F0  TX_READY 7 F1  ";
 
 class Demo : public ::testing::Test {
+protected:
+    void SetUp() override { SKIP_ON_WINDOWS("runs the demo's bash script"); }
+
 protected:
     static void SetUpTestSuite() {
         work = new TempDir;

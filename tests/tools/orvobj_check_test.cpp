@@ -99,3 +99,45 @@ TEST(OrvobjCheck, FirstFaultWithItsOffset) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+using namespace orvfixture;
+
+// A section-size operand naming a section of another module of the link is
+// no fault of the module alone; one naming its own section is checked with it.
+TEST(OrvobjCheck, SectionSizeOfAnotherModulesSectionIsNoFault) {
+    for (const char* section : {"DATA", "P"}) {
+        SCOPED_TRACE(section);
+        ObjectWriter w;
+        w.header("m.asm").units({{"P", 0, 0, 0, 4}});
+        w.relocation(0, {{1, REL_ADDRESS, 2, Expr(constant_term(0), section_size_term(section))}});
+        w.contents(0, {{0, {0, 0, 0, 0}}});
+        TempDir dir;
+        dir.write("m.rov", w.end().bytes());
+        RunResult run = run_program(ORVOBJ_PATH, dir.path(), {"check", "m.rov"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "m.rov: no fault found\n");
+    }
+}
+
+// Data past a unit's end is named with the offset of its first byte too much.
+TEST(OrvobjCheck, DataPastTheUnitsEndHasItsOffset) {
+    ObjectWriter w;
+    w.header("m.asm").units({{"P", 0, 0, 0, 4}});
+    w.contents(0, {{0, {0xA1, 0xA2, 0xA3, 0xA4, 0xA5}}});
+    const Bytes object = w.end().bytes();
+    TempDir dir;
+    dir.write("m.rov", object);
+    RunResult run = run_program(ORVOBJ_PATH, dir.path(), {"check", "m.rov"});
+    EXPECT_EQ(run.status, 1);
+    char offset[32];
+    std::snprintf(offset, sizeof offset, "offset 0x%06zX", std::size_t(std::find(object.begin(), object.end(), 0xA5) - object.begin()));
+    EXPECT_EQ(run.err, "orvobj: m.rov, " + std::string(offset) +
+                           ": expected no more data bytes than the unit's size holds (the link stops with ERROR NO.6: "
+                           "Internal error at POINT 26.4)\n");
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -111,7 +111,7 @@ TEST(OrvobjText, NumbersBytesAndEscapesTakeNoOtherForm) {
 TEST(OrvobjCommand, TheExampleTextsBuildAndSurviveADump) {
     std::size_t modules = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(ORV_EXAMPLE_DIR)) {
-        if (entry.path().extension() != ".txt") continue;
+        if (entry.path().extension() != ".txt" || entry.path().filename() == "CMakeLists.txt") continue;
         ++modules;
         orvfixture::Bytes object = orvobj::build_object(read_file(entry.path()));
         EXPECT_EQ(orvobj::build_object(orvobj::dump_object(object)), object) << entry.path();

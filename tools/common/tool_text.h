@@ -3,26 +3,16 @@
 #include <string>
 #include <string_view>
 
-// Text helpers of the companion programs that print names from their inputs.
-namespace orvtools {
+#include "common/tool_files.h"
+#include "platform/console_text.h"
 
-// A name as the console shows it: control bytes (below 0x20, 0x7F and 0x80
-// to 0x9F) as \xHH, so that a damaged input cannot send control sequences
-// to the terminal. Every name a program prints as text goes through here.
-inline std::string console_text(std::string_view name) {
-    std::string text;
-    text.reserve(name.size());
-    for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", c);
-            text += escape;
-        } else {
-            text += char(c);
-        }
-    }
-    return text;
-}
+// Text helpers of the companion programs that print names from their inputs.
+namespace orvtool {
+
+// A name as the console shows it: the linker's own escaping of control
+// bytes, so that a damaged input cannot send control sequences to the
+// terminal. Every name a program prints as text goes through here.
+using orv::console_text;
 
 // A JSON string literal of a name: bytes outside printable ASCII as \u00XX
 // of their byte value, as the link report writes them.
@@ -43,17 +33,16 @@ inline std::string json_string(std::string_view name) {
     return text + "\"";
 }
 
-// Reads a whole file, or standard input for "-"; false when it cannot be read.
+// Reads a whole file, or standard input for "-"; false when it cannot be
+// read, or is not a regular file (a named pipe or a device could block, or
+// never end).
 inline bool read_whole_file(const std::string& path, std::string& text) {
-    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
+    if (path != "-") return read_input(path, text);
     text.clear();
     char buffer[65536];
     std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, count);
-    const bool ok = std::ferror(file) == 0;
-    if (file != stdin) std::fclose(file);
-    return ok;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, count);
+    return std::ferror(stdin) == 0;
 }
 
-}  // namespace orvtools
+}  // namespace orvtool

@@ -9,8 +9,8 @@
 namespace orvaddr {
 namespace {
 
-using orvtools::console_text;
-using orvtools::json_string;
+using orvtool::console_text;
+using orvtool::json_string;
 
 // The last entry at or before `address`, or null.
 template <typename T>

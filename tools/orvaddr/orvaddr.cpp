@@ -40,7 +40,7 @@ public:
 
     int run(const Request& request) {
         std::string text;
-        if (!orvtools::read_whole_file(request.symbol_file, text)) {
+        if (!orvtool::read_whole_file(request.symbol_file, text)) {
             return failed("cannot read " + request.symbol_file);
         }
         try {
@@ -54,7 +54,7 @@ public:
 
 private:
     int failed(const std::string& message) {
-        std::fprintf(err_, "orvaddr: %s\n", orvtools::console_text(message).c_str());
+        std::fprintf(err_, "orvaddr: %s\n", orvtool::console_text(message).c_str());
         return FAILED;
     }
 
@@ -65,7 +65,7 @@ private:
             std::fputs(scan_text(decoder, text).c_str(), out_);
         }
         for (const std::string& path : request.operands) {
-            if (!orvtools::read_whole_file(path, text)) return failed("cannot read " + path);
+            if (!orvtool::read_whole_file(path, text)) return failed("cannot read " + path);
             std::fputs(scan_text(decoder, text).c_str(), out_);
         }
         return DONE;
@@ -77,7 +77,7 @@ private:
             std::optional<uint32_t> address = parse_address(word);
             if (!address) {
                 std::fprintf(err_, "orvaddr: not a hexadecimal address: %s\n",
-                             orvtools::console_text(word).c_str());
+                             orvtool::console_text(word).c_str());
                 status = USAGE_ERROR;
                 return;
             }
@@ -132,7 +132,7 @@ int run_orvaddr(const std::vector<std::string>& args, std::FILE* in, std::FILE* 
         } else if (arg == "--scan") {
             request.scan = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(err, "orvaddr: unknown option %s\n%s", orvtools::console_text(arg).c_str(), USAGE);
+            std::fprintf(err, "orvaddr: unknown option %s\n%s", orvtool::console_text(arg).c_str(), USAGE);
             return USAGE_ERROR;
         } else {
             request.operands.push_back(arg);

@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <map>
 
+#include "common/tool_console.h"
+#include "common/tool_files.h"
 #include "orvlib/librarian.h"
 
 namespace orvlib {
@@ -11,32 +13,30 @@ const char* const USAGE =
     "                                                 after its file (a.rov gives A)\n"
     "       orvlib list LIB                           list the modules: image size, units,\n"
     "                                                 public names, external references\n"
-    "       orvlib extract LIB MODULE [-o OUT.ROV]    write a module's image back out\n"
-    "                                                 (to MODULE.ROV unless -o is given)\n"
+    "       orvlib extract LIB MODULE [-o OUT.ROV] [--force]\n"
+    "                                                 write a module's image back out (to\n"
+    "                                                 MODULE.ROV unless -o is given; an\n"
+    "                                                 existing MODULE.ROV only with --force)\n"
     "       orvlib --help | --version\n"
     "exit status: 0 done, 1 an input could not be read or is damaged, or an output could\n"
     "not be written, 2 wrong usage\n";
 
-constexpr int DONE = 0, FAILED = 1, USAGE_ERROR = 2;
+constexpr int DONE = 0, FAILED = orvtool::FAILED, USAGE_ERROR = 2;
 
-// Reads a whole file; false when it cannot be opened or read (a directory too).
+using orvtool::console_text;
+
+// Reads a whole regular file; false when it cannot be read (a directory, a
+// named pipe or a device too).
 bool read_file(const std::string& path, Bytes& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    bytes.clear();
-    unsigned char buffer[65536];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + count);
-    bool ok = std::ferror(file) == 0;
-    std::fclose(file);
-    return ok;
+    std::string text;
+    if (!orvtool::read_input(path, text)) return false;
+    bytes.assign(text.begin(), text.end());
+    return true;
 }
 
+// Whole or not at all: a failed write leaves the file that was there.
 bool write_file(const std::string& path, const Bytes& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    return orvtool::write_output(path, bytes.data(), bytes.size());
 }
 
 class Commands {
@@ -59,6 +59,25 @@ public:
     }
 
     int create(const std::string& output, const std::vector<std::string>& inputs) {
+        // A target that is one of the inputs, or an existing file that is no
+        // library (the arguments swapped), is not replaced.
+        for (const std::string& path : inputs) {
+            if (orvtool::same_file(output, path)) {
+                std::fprintf(err_, "orvlib: %s is also an input\n", console_text(output).c_str());
+                return FAILED;
+            }
+        }
+        if (orvtool::file_exists(output)) {
+            Bytes existing;
+            if (!read_file(output, existing)) return cannot("read", output);
+            try {
+                read_library_file(existing);
+            } catch (const FormatError&) {
+                std::fprintf(err_, "orvlib: %s exists and is not a library; not replaced\n",
+                             console_text(output).c_str());
+                return FAILED;
+            }
+        }
         std::vector<ModuleInput> modules;
         std::map<std::string, std::string> file_of_name;
         for (const std::string& path : inputs) {
@@ -71,8 +90,9 @@ public:
             }
             auto [earlier, fresh] = file_of_name.emplace(module.name, path);
             if (!fresh) {
-                std::fprintf(err_, "orvlib: %s and %s both give the module name %s\n", earlier->second.c_str(),
-                             path.c_str(), module.name.c_str());
+                std::fprintf(err_, "orvlib: %s and %s both give the module name %s\n",
+                             console_text(earlier->second).c_str(), console_text(path).c_str(),
+                             console_text(module.name).c_str());
                 return FAILED;
             }
             modules.push_back(std::move(module));
@@ -91,7 +111,7 @@ public:
         for (const ModuleEntry& module : written.modules) {
             if (module.publics.empty()) {
                 std::fprintf(err_, "orvlib: warning: module %s defines no public name, so the linker never takes it in\n",
-                             module.name.c_str());
+                             console_text(module.name).c_str());
             }
         }
         return DONE;
@@ -105,16 +125,29 @@ public:
         return DONE;
     }
 
-    int extract(const std::string& path, const std::string& name, const std::string* output) {
+    int extract(const std::string& path, const std::string& name, const std::string* output, bool force) {
         Bytes bytes;
         LibraryFile library;
         if (int status = read_library(path, bytes, library); status != DONE) return status;
         const ModuleEntry* module = find_module(library, name);
         if (module == nullptr) {
-            std::fprintf(err_, "orvlib: %s has no module %s\n", path.c_str(), name.c_str());
+            std::fprintf(err_, "orvlib: %s has no module %s\n", console_text(path).c_str(), console_text(name).c_str());
             return FAILED;
         }
+        // The default name comes from the library: it must stay a plain name
+        // in the current directory, and replaces no file unasked.
+        if (output == nullptr) {
+            if (const char* reason = unsafe_file_name(module->name)) {
+                std::fprintf(err_, "orvlib: module name %s %s; name the output with -o\n",
+                             console_text(module->name).c_str(), reason);
+                return FAILED;
+            }
+        }
         std::string target = output != nullptr ? *output : module->name + ".ROV";
+        if (output == nullptr && !force && orvtool::file_exists(target)) {
+            std::fprintf(err_, "orvlib: %s exists; give --force to replace it\n", console_text(target).c_str());
+            return FAILED;
+        }
         if (!write_file(target, module_image(bytes, *module))) return cannot("write", target);
         return DONE;
     }
@@ -131,13 +164,13 @@ private:
     }
 
     int cannot(const char* what, const std::string& path) {
-        std::fprintf(err_, "orvlib: cannot %s %s\n", what, path.c_str());
+        std::fprintf(err_, "orvlib: cannot %s %s\n", what, console_text(path).c_str());
         return FAILED;
     }
 
     int damaged(const std::string& where, const FormatError& error) {
-        std::fprintf(err_, "orvlib: %s: at offset 0x%04lX: %s\n", where.c_str(), (unsigned long)error.offset(),
-                     error.what());
+        std::fprintf(err_, "orvlib: %s: at offset 0x%04lX: %s\n", console_text(where).c_str(),
+                     (unsigned long)error.offset(), console_text(error.what()).c_str());
         return FAILED;
     }
 
@@ -157,8 +190,10 @@ int run_orvlib(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     }
     if (count == 2 && args[0] == "list") return commands.list(args[1]);
     if (args.size() >= 3 && args[0] == "extract") {
-        if (count == 3) return commands.extract(args[1], args[2], nullptr);
-        if (count == 5 && args[3] == "-o") return commands.extract(args[1], args[2], &args[4]);
+        const bool force = args.back() == "--force";
+        const std::size_t given = force ? count - 1 : count;
+        if (given == 3) return commands.extract(args[1], args[2], nullptr, force);
+        if (given == 5 && args[3] == "-o") return commands.extract(args[1], args[2], &args[4], force);
     }
     return commands.usage_error();
 }

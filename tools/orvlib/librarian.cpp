@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "fixture/library_writer.h"
+#include "platform/console_text.h"
 
 namespace orvlib {
 namespace {
@@ -64,19 +65,21 @@ Bytes create_library(const std::vector<ModuleInput>& modules) {
 }
 
 std::string list_library(const std::string& file_name, const LibraryFile& library) {
-    std::string text = "library " + file_name + ": " + std::to_string(library.modules.size()) +
+    // Every name is escaped: the listing goes to a terminal.
+    using orv::console_text;
+    std::string text = "library " + console_text(file_name) + ": " + std::to_string(library.modules.size()) +
                        (library.modules.size() == 1 ? " module\n" : " modules\n");
     for (const ModuleEntry& module : library.modules) {
         std::size_t size = module.image.end - module.image.start;
-        text += "module " + module.name + ": image " + std::to_string(size) + " bytes at offset " +
+        text += "module " + console_text(module.name) + ": image " + std::to_string(size) + " bytes at offset " +
                 format("0x%08lX", (unsigned long)module.image.start) + "\n";
         for (const UnitInfo& unit : module.units) {
             std::string where = unit.abs != 0 ? " ABS at " + format("0x%04lX", (unsigned long)unit.address) : " REL";
-            text += entry_line("unit", unit.section + (unit.ram != 0 ? " RAM" : " ROM") + where + " size " +
+            text += entry_line("unit", console_text(unit.section) + (unit.ram != 0 ? " RAM" : " ROM") + where + " size " +
                                            format("0x%04lX", (unsigned long)unit.size));
         }
-        for (const PublicName& name : module.publics) text += entry_line(kind_word(name.kind), name.name);
-        for (const std::string& name : module.externals) text += entry_line("extern", name);
+        for (const PublicName& name : module.publics) text += entry_line(kind_word(name.kind), console_text(name.name));
+        for (const std::string& name : module.externals) text += entry_line("extern", console_text(name));
     }
     return text;
 }
@@ -92,6 +95,17 @@ const ModuleEntry* find_module(const LibraryFile& library, const std::string& na
         found = &module;
     }
     return found;
+}
+
+const char* unsafe_file_name(const std::string& name) {
+    if (name.empty()) return "is empty";
+    if (name == "." || name == "..") return "is a directory";
+    for (char c : name) {
+        if (c == '/' || c == '\\' || c == ':') return "holds a directory separator";
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "holds a control character";
+    }
+    if (name.find("..") != std::string::npos) return "holds \"..\"";
+    return nullptr;
 }
 
 Bytes module_image(const Bytes& library_bytes, const ModuleEntry& module) {

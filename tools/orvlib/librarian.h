@@ -35,6 +35,12 @@ std::string list_library(const std::string& file_name, const LibraryFile& librar
 // differs in letter case alone; null when there is none.
 const ModuleEntry* find_module(const LibraryFile& library, const std::string& name);
 
+// Why a module name cannot be the default file name of `extract` (the name
+// plus ".ROV" in the current directory), or null: it is empty or a
+// directory, or holds a separator, a drive colon, ".." or a control
+// character, and would lead elsewhere or hide in a listing.
+const char* unsafe_file_name(const std::string& name);
+
 // The module's image as it stands in the library.
 Bytes module_image(const Bytes& library_bytes, const ModuleEntry& module);
 

@@ -1,8 +1,9 @@
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 
+#include "common/tool_console.h"
+#include "common/tool_files.h"
 #include "orvobj/object_check.h"
 #include "orvobj/object_text.h"
 
@@ -15,18 +16,15 @@ const char* const USAGE =
     "       orvobj --help | --version\n"
     "exit status: 0 done, 1 the input could not be read or has an error, 2 wrong usage\n";
 
-// False when the file cannot be opened or read; a directory opens but
-// cannot be read.
-bool read_whole(const std::string& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    bytes.clear();
-    char buffer[65536];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
-    bool ok = std::ferror(file) == 0;
-    std::fclose(file);
-    return ok;
+using orvtool::console_text;
+
+// False when the file cannot be read, or is no regular file (a directory, a
+// named pipe or a device, which could block or never end).
+bool read_whole(const std::string& path, std::string& bytes) { return orvtool::read_input(path, bytes); }
+
+int cannot(const char* what, const std::string& path) {
+    std::fprintf(stderr, "orvobj: cannot %s %s\n", what, console_text(path).c_str());
+    return 1;
 }
 
 int usage_error() {
@@ -36,33 +34,22 @@ int usage_error() {
 
 int dump(const std::string& path, bool offsets) {
     std::string bytes;
-    if (!read_whole(path, bytes)) {
-        std::fprintf(stderr, "orvobj: cannot read %s\n", path.c_str());
-        return 1;
-    }
+    if (!read_whole(path, bytes)) return cannot("read", path);
     std::fputs(orvobj::dump_object(orvobj::Bytes(bytes.begin(), bytes.end()), offsets).c_str(), stdout);
     return 0;
 }
 
 int build(const std::string& path, const std::string& output) {
     std::string text;
-    if (!read_whole(path, text)) {
-        std::fprintf(stderr, "orvobj: cannot read %s\n", path.c_str());
-        return 1;
-    }
+    if (!read_whole(path, text)) return cannot("read", path);
     orvobj::Bytes bytes;
     try {
         bytes = orvobj::build_object(text);
     } catch (const orvobj::TextError& error) {
-        std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), error.line(), error.what());
+        std::fprintf(stderr, "%s:%d: %s\n", console_text(path).c_str(), error.line(), console_text(error.what()).c_str());
         return 1;
     }
-    std::ofstream out(output, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out) {
-        std::fprintf(stderr, "orvobj: cannot write %s\n", output.c_str());
-        return 1;
-    }
+    if (!orvtool::write_output(output, bytes.data(), bytes.size())) return cannot("write", output);
     return 0;
 }
 
@@ -70,22 +57,19 @@ int build(const std::string& path, const std::string& output) {
 // offset before a link would stop at it.
 int check(const std::string& path) {
     std::string bytes;
-    if (!read_whole(path, bytes)) {
-        std::fprintf(stderr, "orvobj: cannot read %s\n", path.c_str());
-        return 1;
-    }
+    if (!read_whole(path, bytes)) return cannot("read", path);
     orv::ObjectCheck verdict = orv::check_object(path);
     if (!verdict.clean) {
-        std::fprintf(stderr, "orvobj: %s\n", verdict.fault.c_str());
+        std::fprintf(stderr, "orvobj: %s\n", console_text(verdict.fault).c_str());
         return 1;
     }
-    std::printf("%s: no fault found\n", path.c_str());
+    std::printf("%s: no fault found\n", console_text(path).c_str());
     return 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run_orvobj(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(USAGE, stdout);
         return 0;
@@ -104,4 +88,8 @@ int main(int argc, char** argv) {
         return build(argv[2], argv[4]);
     }
     return usage_error();
+}
+
+int main(int argc, char** argv) {
+    return orvtool::run_tool("orvobj", [&] { return run_orvobj(argc, argv); });
 }

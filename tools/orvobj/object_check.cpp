@@ -14,12 +14,12 @@
 #include "pass2/pass2.h"
 #include "pass2/range_explain.h"
 #include "placement/placement_steps.h"
+#include "platform/console.h"
 
 namespace orv {
 namespace {
 
 // The link's own output has no part in the verdict.
-constexpr const char* DISCARD = "/dev/null";
 
 // The names the module refers to are defined elsewhere in a real link;
 // here they become symbols of value 0, so that pass 2 finds them.
@@ -47,9 +47,9 @@ void place_module_units(LinkContext& ctx) {
 }
 
 void open_discarded_outputs(LinkContext& ctx) {
-    ctx.output.hex_file = TextOutput::create(DISCARD);
-    ctx.output.sym_file = TextOutput::create(DISCARD);
-    if (!ctx.output.hex_file || !ctx.output.sym_file) error_exit(ERR_CANT_CREATE, DISCARD);
+    ctx.output.hex_file = TextOutput::create(NULL_DEVICE);
+    ctx.output.sym_file = TextOutput::create(NULL_DEVICE);
+    if (!ctx.output.hex_file || !ctx.output.sym_file) error_exit(ERR_CANT_CREATE, NULL_DEVICE);
 }
 
 std::string message_of(const LinkError& error) {
@@ -68,7 +68,7 @@ std::string message_of(const LinkError& error) {
 }  // namespace
 
 ObjectCheck check_object(const std::string& path) {
-    std::FILE* discard = std::fopen(DISCARD, "w");
+    std::FILE* discard = std::fopen(NULL_DEVICE, "w");
     LinkContext ctx(Console{stdin, discard != nullptr ? discard : stderr, discard != nullptr ? discard : stderr});
     init_linker(ctx);
     ctx.options.explain = 1;
@@ -77,6 +77,8 @@ ObjectCheck check_object(const std::string& path) {
     // A unit in the extend area is a matter of the link's options.
     ctx.options.bank_mode = 1;
     ctx.options.max_address = 0x1FFFF;
+    // Its section-size operands may name the sections of other modules.
+    ctx.pass2.module_alone = true;
 
     ObjectCheck result;
     try {

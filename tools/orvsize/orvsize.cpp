@@ -43,7 +43,7 @@ public:
     Program(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
 
     int usage(const std::string& problem) {
-        std::fprintf(err_, "orvsize: %s\n%s", orvtools::console_text(problem).c_str(), USAGE);
+        std::fprintf(err_, "orvsize: %s\n%s", orvtool::console_text(problem).c_str(), USAGE);
         return USAGE_ERROR;
     }
 
@@ -51,7 +51,7 @@ public:
         std::vector<LinkReport> reports;
         for (const std::string& path : request.reports) {
             std::string text;
-            if (!orvtools::read_whole_file(path, text)) return failed(BAD_INPUT, "cannot read " + path);
+            if (!orvtool::read_whole_file(path, text)) return failed(BAD_INPUT, "cannot read " + path);
             try {
                 reports.push_back(read_link_report(text));
             } catch (const ReportError& error) {
@@ -73,8 +73,8 @@ public:
         for (const BudgetCheck& check : budgets) {
             if (!check.breached()) continue;
             std::fprintf(err_, "orvsize: region %s uses %lld bytes, over its budget of %lld bytes (%s)\n",
-                         orvtools::console_text(check.budget.region).c_str(), static_cast<long long>(check.used),
-                         static_cast<long long>(check.limit), orvtools::console_text(check.budget.text).c_str());
+                         orvtool::console_text(check.budget.region).c_str(), static_cast<long long>(check.used),
+                         static_cast<long long>(check.limit), orvtool::console_text(check.budget.text).c_str());
             status = OVER_BUDGET;
         }
         return status;
@@ -82,7 +82,7 @@ public:
 
 private:
     int failed(int status, const std::string& message) {
-        std::fprintf(err_, "orvsize: %s\n", orvtools::console_text(message).c_str());
+        std::fprintf(err_, "orvsize: %s\n", orvtool::console_text(message).c_str());
         return status;
     }
 

@@ -11,8 +11,8 @@
 namespace orvsize {
 namespace {
 
-using orvtools::console_text;
-using orvtools::json_string;
+using orvtool::console_text;
+using orvtool::json_string;
 
 auto key_of(const SizeRow& row) { return std::tie(row.name, row.module, row.kind); }
 

@@ -7,11 +7,13 @@
 
 namespace orv {
 
+const char* const NULL_DEVICE = "/dev/null";
+
 bool fill_closed_standard_descriptors() {
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
         // The lowest free descriptor is taken, and every one below fd is open.
-        int null_fd = ::open("/dev/null", O_RDWR);
+        int null_fd = ::open(NULL_DEVICE, O_RDWR);
         if (null_fd != fd) {
             if (null_fd >= 0) ::close(null_fd);
             return false;

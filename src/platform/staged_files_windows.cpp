@@ -1,0 +1,137 @@
+#include "platform/staged_files.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/utf16_windows.h"
+
+namespace orv {
+namespace {
+
+// The temporaries being written, for removal when the console is
+// interrupted (Ctrl+C, Ctrl+Break, a closed window): Windows runs that
+// handler on a thread of its own, so a lock keeps the list whole.
+std::mutex temporaries_lock;
+std::vector<std::string> temporaries;
+
+void remember_temporary(const std::string& path) {
+    std::lock_guard<std::mutex> hold(temporaries_lock);
+    temporaries.push_back(path);
+}
+
+void forget_temporary(const std::string& path) {
+    std::lock_guard<std::mutex> hold(temporaries_lock);
+    for (std::size_t i = 0; i < temporaries.size(); ++i) {
+        if (temporaries[i] == path) {
+            temporaries.erase(temporaries.begin() + std::ptrdiff_t(i));
+            return;
+        }
+    }
+}
+
+std::string directory_of(const std::string& path) {
+    std::size_t separator = path.find_last_of("\\/:");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+// A new file beside `final_path`, named after it with a number that no
+// file there has yet.
+std::FILE* open_temporary(const std::string& final_path, std::string& temp_path) {
+    const std::string dir = directory_of(final_path);
+    const std::string base = final_path.substr(dir.size());
+    const unsigned long seed = GetCurrentProcessId() ^ GetTickCount();
+    for (unsigned long attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = dir + "." + base + "." + std::to_string(seed + attempt * 7919);
+        int fd = _wopen(to_utf16(candidate).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                        _S_IREAD | _S_IWRITE);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return nullptr;
+        }
+        std::FILE* file = _fdopen(fd, "wb");
+        if (file == nullptr) {
+            _close(fd);
+            _wremove(to_utf16(candidate).c_str());
+            return nullptr;
+        }
+        temp_path = candidate;
+        remember_temporary(candidate);
+        return file;
+    }
+    return nullptr;
+}
+
+bool is_disk_file(const std::wstring& path) {
+    HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    bool disk = GetFileType(handle) == FILE_TYPE_DISK;
+    CloseHandle(handle);
+    return disk;
+}
+
+}  // namespace
+
+std::FILE* open_staged_file(const std::string& final_path, std::string& written_path, std::string& place_path) {
+    place_path = final_path;
+    const std::wstring wide = to_utf16(final_path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // What opening for writing would refuse stays refused, although a
+        // move could replace it.
+        if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) return nullptr;
+    }
+    // A device is written as it is: a move would not reach it.
+    if (attributes == INVALID_FILE_ATTRIBUTES ? false : !is_disk_file(wide)) {
+        written_path = final_path;
+        return _wfopen(wide.c_str(), L"wb");
+    }
+    if (std::FILE* file = open_temporary(place_path, written_path)) return file;
+    written_path = place_path;
+    return _wfopen(wide.c_str(), L"wb");
+}
+
+bool place_staged_file(const std::string& written_path, const std::string& place_path) {
+    if (written_path == place_path) return true;
+    const bool placed = MoveFileExW(to_utf16(written_path).c_str(), to_utf16(place_path).c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    if (!placed) DeleteFileW(to_utf16(written_path).c_str());
+    forget_temporary(written_path);
+    return placed;
+}
+
+void remove_written_file(const std::string& path) {
+    const std::wstring wide = to_utf16(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+    if (is_disk_file(wide)) DeleteFileW(wide.c_str());
+    forget_temporary(path);
+}
+
+void remove_staged_temporaries() {
+    std::lock_guard<std::mutex> hold(temporaries_lock);
+    for (const std::string& path : temporaries) DeleteFileW(to_utf16(path).c_str());
+    temporaries.clear();
+}
+
+namespace {
+
+// Ctrl+C, Ctrl+Break and closing the console end the process as they would
+// have, once the temporaries are gone.
+BOOL WINAPI remove_and_end(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+    remove_staged_temporaries();
+    return FALSE;
+}
+
+}  // namespace
+
+void remove_staged_temporaries_on_signals() { SetConsoleCtrlHandler(remove_and_end, TRUE); }
+
+}  // namespace orv

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fixture/library_writer.h"
+#include "fixture/object_writer.h"
+#include "support/host_skips.h"
+#include "support/run_linker.h"
+
+namespace orv::test {
+namespace {
+
+using namespace orvfixture;
+
+// main.rov needs putc from rtl.lib; the command file is prog.lnk.
+void write_program(const TempDir& dir) {
+    ObjectWriter main_module;
+    main_module.header("main.src").units({{"P", 0, 0, 0, 2}}).externals({"putc"}).end();
+    dir.write("main.rov", main_module.bytes());
+    ObjectWriter putc_module;
+    putc_module.header("putc.src").units({{"P", 0, 0, 0, 1}}).labels(0, {{0, "putc"}}).end();
+    LibraryWriter library;
+    library.add("PUTC", putc_module.bytes());
+    dir.write("rtl.lib", library.bytes());
+    dir.write("prog.lnk", "main,rtl,,-. -M");
+}
+
+const std::string PASS1 = "processing \"MAIN.ROV\"\nprocessing \"Libraries\"\n";
+
+// An output that is an input, or another output of the run, is error 44
+// (status 2) before anything is written: every input is as it was, and no
+// output or temporary exists. The names are compared as files, not as
+// spellings.
+TEST(OutputCollisions, AnOutputThatIsAnInputOrAnotherOutputIsRefused) {
+    const struct {
+        std::vector<std::string> options;
+        std::string message;
+    } cases[] = {
+        {{"--link-report=main.rov"}, "Output file main.rov is the same file as MAIN.ROV"},
+        {{"--memory-map=./main.rov"}, "Output file ./main.rov is the same file as MAIN.ROV"},
+        {{"--why-extract=rtl.lib"}, "Output file rtl.lib is the same file as RTL.LIB"},
+        {{"--dependency-file=prog.lnk"}, "Output file prog.lnk is the same file as prog.lnk"},
+        {{"--output=main.rov"}, "Output file main.rov is the same file as MAIN.ROV"},
+        {{"--output=prog.hex", "--link-report=prog.map"}, "Output file prog.map is the same file as prog.map"},
+        {{"--link-report=MAIN.HEX"}, "Output file MAIN.HEX is the same file as MAIN.HEX"},
+        {{"--link-report=r", "--memory-map=r", "--why-extract=r", "--dependency-file=r"},
+         "Output file r is the same file as r"},
+        {{"--link-report=sub/../r.json", "--memory-map=r.json"}, "Output file r.json is the same file as sub/../r.json"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options[0]);
+        TempDir dir;
+        write_program(dir);
+        std::filesystem::create_directory(dir / "sub");
+        const std::string main_before = dir.read("main.rov");
+        const std::string lib_before = dir.read("rtl.lib");
+        std::vector<std::string> args{"@prog.lnk"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        RunResult run = run_orvlink(dir.path(), args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, PASS1 + "ERROR NO.44: " + c.message + "\n");
+        EXPECT_EQ(run.err, "\a");
+        EXPECT_EQ(dir.read("main.rov"), main_before);
+        EXPECT_EQ(dir.read("rtl.lib"), lib_before);
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name == "main.rov" || name == "rtl.lib" || name == "prog.lnk" || name == "sub") << name;
+        }
+    }
+}
+
+// Devices take any number of outputs; a report name is used exactly as
+// typed, so an existing R.JSON stays when r.json is asked for.
+TEST(OutputCollisions, DevicesAndNamesThatDifferAreNoCollision) {
+    SKIP_ON_WINDOWS("writes to /dev/null, which Windows names NUL");
+    TempDir dir;
+    write_program(dir);
+    dir.write("R.JSON", "earlier");
+    RunResult run = run_orvlink(dir.path(), {"@prog.lnk", "--link-report=r.json", "--memory-map=/dev/null",
+                                             "--why-extract=/dev/null", "--dependency-file=/dev/null"});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(dir.read("R.JSON"), "earlier");
+    EXPECT_EQ(dir.read("r.json").substr(0, 1), "{");
+    EXPECT_TRUE(dir.exists("MAIN.MAP"));
+}
+
+}  // namespace
+}  // namespace orv::test
