@@ -139,5 +139,30 @@ TEST(OrvobjCheck, DataPastTheUnitsEndHasItsOffset) {
                            "Internal error at POINT 26.4)\n");
 }
 
+// Every record of the header has its own offset in "dump --offsets", and a
+// fault in it is named by "check" at that same offset.
+TEST(OrvobjCheck, DumpOffsetsAndCheckAgreeOnTheHeaderRecords) {
+    TempDir dir;
+    const Bytes sound = putc_module();
+    dir.write("putc.rov", sound);
+    RunResult dumped = run_program(ORVOBJ_PATH, dir.path(), {"dump", "--offsets", "putc.rov"});
+    ASSERT_EQ(dumped.status, 0) << dumped.err;
+    for (const auto& [record, tag] : {std::pair{"request-files", 0xF1}, std::pair{"request-libraries", 0xF2}}) {
+        SCOPED_TRACE(record);
+        const std::size_t line = dumped.out.find(std::string("\n") + record);
+        ASSERT_NE(line, std::string::npos) << dumped.out;
+        const std::size_t mark = dumped.out.find("# offset 0x", line);
+        const std::size_t offset = std::stoul(dumped.out.substr(mark + 11, 6), nullptr, 16);
+        ASSERT_LT(offset, sound.size());
+        EXPECT_EQ(sound[offset], tag);
+        Bytes damaged = sound;
+        damaged[offset] = 0x33;
+        dir.write("m.rov", damaged);
+        RunResult run = check(dir, "m.rov");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.rfind("orvobj: m.rov, " + hex_offset(offset) + ": ", 0), 0u) << run.err;
+    }
+}
+
 }  // namespace
 }  // namespace orv::test

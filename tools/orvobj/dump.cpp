@@ -110,8 +110,10 @@ private:
         expect(TAG_FILE_NAMES);
         expect(TAG_SOURCE);
         line("source " + quote(name()), at);
+        at = pos();
         expect(TAG_REQUESTED_FILES);
         line("request-files" + name_list(), at);
+        at = pos();
         expect(TAG_REQUESTED_LIBS);
         line("request-libraries" + name_list(), at);
     }
