@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "library/library_support.h"
+#include "support/host_skips.h"
 #include "support/run_linker.h"
 
 // --diagnostics-format=gnu and --sarif: every kind of finding in the forms
@@ -41,9 +42,9 @@ void write_every_kind(const TempDir& dir) {
     main.function(1, "start", 0, 0, 8).function(2, "flags", 0, 9, 0x8F);
     main.source_lines(1, {{"src/main.asm", {{10, 0}, {12, 3}, {14, 7}}}});
     main.source_lines(2, {{"src/flags.inc", {{3, 9}, {4, 11}}}});
-    dir.write("main.rov", main.end().bytes());
-    dir.write("other.rov", object([](ObjectWriter& w) { w.units({{"A", 0, 1, 0xC010, 4}, {"D", 0, 0, 0, 2}}); }));
-    dir.write("data.rov", object([](ObjectWriter& w) { w.units({{"D", 1, 0, 0, 2}}); }));
+    dir.write("MAIN.ROV", main.end().bytes());
+    dir.write("OTHER.ROV", object([](ObjectWriter& w) { w.units({{"A", 0, 1, 0xC010, 4}, {"D", 0, 0, 0, 2}}); }));
+    dir.write("DATA.ROV", object([](ObjectWriter& w) { w.units({{"D", 1, 0, 0, 2}}); }));
 }
 
 const std::string EVERY_KIND = "main other data,,P=C000 Z=0100 D=D000 NOSUCH";
@@ -51,8 +52,8 @@ const std::string EVERY_KIND = "main other data,,P=C000 Z=0100 D=D000 NOSUCH";
 // The findings of the link above in the GNU form, in the order found.
 const std::string EVERY_KIND_GNU =
     "orvlink: error: Can't find SECTION NOSUCH [ORV14]\n"
-    "other.rov: error: Location overlap. SECTION=A ADDRESS=C010 in OTHER.ROV [ORV11]\n"
-    "data.rov: warning: Section type mismatch in SECTION D [ORV23]\n"
+    "OTHER.ROV: error: Location overlap. SECTION=A ADDRESS=C010 in OTHER.ROV [ORV11]\n"
+    "DATA.ROV: warning: Section type mismatch in SECTION D [ORV23]\n"
     "src/main.asm:10: error: Expression value is out of range. SECTION=P ADDRESS=C001 OFFSET=0001 [ORV17]\n"
     "src/main.asm:12: error: Relative jump is out of range. SECTION=P ADDRESS=C003 OFFSET=0003 [ORV19]\n"
     "src/main.asm:12: error: Expression is out of ZERO page. SECTION=P ADDRESS=C005 OFFSET=0005 [ORV25]\n"
@@ -126,7 +127,7 @@ TEST(DiagnosticsFormat, ExplainNamesTheFunctionAndLineInBothForms) {
         "page 0000 to 00FF\n"
         "src/main.asm:12: note: in function start, at src/main.asm:12\n";
     EXPECT_NE(gnu.out.find(zero_page), std::string::npos) << gnu.out;
-    EXPECT_NE(gnu.out.find("other.rov: note: SECTION A C010-C013 of OTHER.ROV overlaps SECTION P C000-C08F of "
+    EXPECT_NE(gnu.out.find("OTHER.ROV: note: SECTION A C010-C013 of OTHER.ROV overlaps SECTION P C000-C08F of "
                            "MAIN.ROV at C010 to C013, 4 bytes\n"),
               std::string::npos);
     EXPECT_NE(gnu.out.find("src/flags.inc:4: warning: label \"ready\" type is mismatch. [ORV27]\n"
@@ -160,10 +161,10 @@ TEST(DiagnosticsFormat, DamagedLineTableLeavesTheLineUnknown) {
     main.relocation(0, {field(1, REL_ZERO_PAGE, 1, just(constant_term(0x100)))});
     main.contents(0, {{0, Bytes(4, 0)}});
     main.function(1, "start", 0, 0, 3).tag(0xE4);  // a source-line record cut short
-    dir.write("main.rov", main.bytes());
+    dir.write("MAIN.ROV", main.bytes());
     RunResult run = run_orvlink(dir.path(), {"main,,P=C000,--quiet --diagnostics-format=gnu"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "main.rov: error: Expression is out of ZERO page. SECTION=P ADDRESS=C001 OFFSET=0001 [ORV25]\n");
+    EXPECT_EQ(run.out, "MAIN.ROV: error: Expression is out of ZERO page. SECTION=P ADDRESS=C001 OFFSET=0001 [ORV25]\n");
 }
 
 TEST(DiagnosticsFormat, FatalErrorsAndAWrongValue) {
@@ -189,7 +190,7 @@ TEST(DiagnosticsFormat, QuietKeepsOnlyMessagesAndRequestedOutput) {
     EXPECT_EQ(run.out.rfind("ERROR NO.14: Can't find SECTION NOSUCH\n", 0), 0u);
     EXPECT_EQ(run.err, "\a");
 
-    dir.write("ok.rov", object([](ObjectWriter& w) { w.units({{"P", 0, 0, 0, 2}}).labels(0, {{0, "entry"}}); }));
+    dir.write("OK.ROV", object([](ObjectWriter& w) { w.units({{"P", 0, 0, 0, 2}}).labels(0, {{0, "entry"}}); }));
     RunResult ok = run_orvlink(dir.path(), {"ok,,,--quiet --cref"});
     EXPECT_EQ(ok.status, 0);
     EXPECT_EQ(ok.err, "");
@@ -224,6 +225,7 @@ print("help differs:", [n for n, text in help.items() if rules.get("ORV%02d" % n
 )";
 
 TEST(DiagnosticsFormat, SarifLogOfEveryKindOfFinding) {
+    SKIP_ON_WINDOWS("reads the log with python3");
     TempDir dir;
     write_every_kind(dir);
     RunResult run = run_orvlink(dir.path(), {EVERY_KIND + ",--quiet --sarif=run.sarif"});
@@ -243,9 +245,9 @@ TEST(DiagnosticsFormat, SarifLogOfEveryKindOfFinding) {
     EXPECT_EQ(contents.out,
               "9 1 False\n"
               "ORV14 error - -  Can't find SECTION NOSUCH []\n"
-              "ORV11 error other.rov - OTHER.ROV/A/C010 Location overlap. SECTION=A ADDRESS=C010 in OTHER.ROV "
+              "ORV11 error OTHER.ROV - OTHER.ROV/A/C010 Location overlap. SECTION=A ADDRESS=C010 in OTHER.ROV "
               "['SECTION P C000-C08F of MAIN.ROV']\n"
-              "ORV23 warning data.rov - DATA.ROV/D/D002 Section type mismatch in SECTION D ['the first ROM part of "
+              "ORV23 warning DATA.ROV - DATA.ROV/D/D002 Section type mismatch in SECTION D ['the first ROM part of "
               "the section']\n"
               "ORV17 error src/main.asm 10 MAIN.ROV/start/P/C001 Expression value is out of range. SECTION=P "
               "ADDRESS=C001 OFFSET=0001 []\n"
