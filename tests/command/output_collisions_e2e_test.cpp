@@ -4,26 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "fixture/library_writer.h"
-#include "fixture/object_writer.h"
 #include "support/host_skips.h"
+#include "support/putc_program.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
 namespace {
 
-using namespace orvfixture;
-
 // main.rov needs putc from rtl.lib; the command file is prog.lnk.
 void write_program(const TempDir& dir) {
-    ObjectWriter main_module;
-    main_module.header("main.src").units({{"P", 0, 0, 0, 2}}).externals({"putc"}).end();
-    dir.write("main.rov", main_module.bytes());
-    ObjectWriter putc_module;
-    putc_module.header("putc.src").units({{"P", 0, 0, 0, 1}}).labels(0, {{0, "putc"}}).end();
-    LibraryWriter library;
-    library.add("PUTC", putc_module.bytes());
-    dir.write("rtl.lib", library.bytes());
+    write_main_calling_putc(dir, "rtl.lib");
     dir.write("prog.lnk", "main,rtl,,-. -M");
 }
 

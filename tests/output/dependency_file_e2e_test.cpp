@@ -8,6 +8,7 @@
 #include "support/host_skips.h"
 #include "fixture/library_writer.h"
 #include "fixture/object_writer.h"
+#include "support/putc_program.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
@@ -18,14 +19,7 @@ using namespace orvfixture;
 // main.rov calls putc, which the library RT#$.LIB in "lib dir" defines; the
 // link is given by the command file prog.lnk.
 void write_program(const TempDir& dir) {
-    ObjectWriter main_module;
-    main_module.header("main.src").units({{"P", 0, 0, 0, 2}}).externals({"putc"}).end();
-    dir.write("main.rov", main_module.bytes());
-    ObjectWriter putc_module;
-    putc_module.header("putc.src").units({{"P", 0, 0, 0, 1}}).labels(0, {{0, "putc"}}).end();
-    LibraryWriter library;
-    library.add("PUTC", putc_module.bytes());
-    dir.write("lib dir/RT#$.LIB", library.bytes());
+    write_main_calling_putc(dir, "lib dir/RT#$.LIB");
     dir.write("prog.lnk", "main,RT#$,,-M -.");
 }
 
