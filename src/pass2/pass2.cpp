@@ -108,11 +108,11 @@ void pass2(LinkContext& ctx) {
 }
 
 void pass2_rel_files(LinkContext& ctx) {
-    const ModuleTable& table = ctx.pass1.rel;
-    const std::vector<const char*>& names = ctx.command.rel_file_names;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        pass2_object_file(ctx, names[i], table, i);
-    }
+    for (std::size_t i = 0; i < ctx.command.rel_file_names.size(); ++i) pass2_rel_file(ctx, i);
+}
+
+void pass2_rel_file(LinkContext& ctx, std::size_t i) {
+    pass2_object_file(ctx, ctx.command.rel_file_names[i], ctx.pass1.rel, i);
 }
 
 void pass2_requested_files(LinkContext& ctx) {

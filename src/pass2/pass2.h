@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "format/image_cursor.h"
@@ -17,6 +18,9 @@ void pass2_rel_files(LinkContext& ctx);
 void pass2_requested_files(LinkContext& ctx);
 void pass2_libraries(LinkContext& ctx);
 void pass2_requested_libs(LinkContext& ctx);
+
+// The first step for one relocatable file alone: the `i`th of the list.
+void pass2_rel_file(LinkContext& ctx, std::size_t i);
 
 // One library module, read through the library's two open handles.
 void pass2_module(LinkContext& ctx, const LibModule& module, ImageCursor& code_stream,

@@ -166,3 +166,74 @@ TEST(OrvobjCheck, DumpOffsetsAndCheckAgreeOnTheHeaderRecords) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+using namespace orvfixture;
+
+// M uses the size of DATA, a section of BUF, whose label it refers to; BUF
+// comes as an object or from a library.
+Bytes sizing_module() {
+    ObjectWriter w;
+    w.header("m.asm").units({{"P", 0, 0, 0, 4}}).externals({"buf"});
+    w.relocation(0, {{0, REL_ADDRESS, 2, Expr(constant_term(0), section_size_term("DATA"))},
+                     {2, REL_ADDRESS, 2, Expr(constant_term(0), name_term("buf"))}});
+    w.contents(0, {{0, {0, 0, 0, 0}}});
+    return w.end().bytes();
+}
+
+Bytes buffer_module() {
+    ObjectWriter w;
+    w.header("buf.asm").units({{"DATA", 1, 0, 0, 6}}).labels(0, {{0, "buf"}});
+    return w.end().bytes();
+}
+
+TEST(OrvobjCheck, WithItsLinkASectionSizeNamesTheOtherModulesSections) {
+    TempDir dir;
+    const Bytes sizing = sizing_module();
+    dir.write("m.rov", sizing);
+    dir.write("buf.rov", buffer_module());
+    dir.write("nothing.rov", silent_module());
+    ASSERT_EQ(run_program(ORVLIB_PATH, dir.path(), {"create", "DATA.LIB", "buf.rov"}).status, 0);
+    Bytes damaged = buffer_module();
+    damaged[7] = 0x33;
+    dir.write("bad.rov", damaged);
+
+    const std::string data_name = "before " + hex_offset(find_bytes(sizing, {'D', 'A', 'T', 'A', 0}) + 5);
+    const std::string stops = " (the link stops with ERROR NO.6: Internal error at POINT ";
+    const struct {
+        std::vector<std::string> link;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{}, 0, ""},
+        {{"--link", "buf.rov"}, 0, ""},
+        {{"--link", "m.rov", "DATA.LIB"}, 0, ""},
+        // The library is searched only for names still undefined.
+        {{"--link", "buf.rov", "DATA.LIB"}, 0, ""},
+        {{"--link", "m.rov", "nothing.rov"},
+         1,
+         "orvobj: m.rov, " + data_name + ": expected the name of a section that some module of the link has" +
+             stops + "33)\n"},
+        {{"--link", "bad.rov"}, 1, "orvobj: bad.rov, " + hex_offset(7) + ": expected the version record's tag F1" + stops + "2)\n"},
+        {{"--link", "buf.rov", "none.rov"}, 1, "orvobj: cannot read none.rov\n"},
+        {{"--link"}, 2, "usage: orvobj dump"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"check", "m.rov"};
+        args.insert(args.end(), c.link.begin(), c.link.end());
+        SCOPED_TRACE(testing::PrintToString(args));
+        RunResult run = run_program(ORVOBJ_PATH, dir.path(), args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, c.status == 0 ? "m.rov: no fault found\n" : "");
+        if (c.status == 2) {
+            EXPECT_EQ(run.err.rfind(c.err, 0), 0u) << run.err;
+        } else {
+            EXPECT_EQ(run.err, c.err);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/tool_console.h"
 #include "common/tool_files.h"
@@ -13,6 +14,8 @@ const char* const USAGE =
     "usage: orvobj dump [--offsets] FILE.ROV      print an object as text\n"
     "       orvobj build FILE.txt -o FILE.ROV     turn the text form back into an object\n"
     "       orvobj check FILE.ROV                 read an object as the linker does; name its first fault\n"
+    "       orvobj check FILE.ROV --link FILE...  the same within its link: the other objects and libraries\n"
+    "                                             (*.LIB) of the link, whose sections its section sizes name\n"
     "       orvobj --help | --version\n"
     "exit status: 0 done, 1 the input could not be read or has an error, 2 wrong usage\n";
 
@@ -53,12 +56,38 @@ int build(const std::string& path, const std::string& output) {
     return 0;
 }
 
+bool is_library_name(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string extension = path.substr(path.size() - 4);
+    for (char& c : extension) c = char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return extension == ".LIB";
+}
+
+// The files after --link, every one of them readable: libraries by their
+// extension, objects otherwise. The checked module itself may stand among
+// them (a link's whole list, given for each of its modules) and is left out.
+bool link_files(const std::string& path, const std::vector<std::string>& files, orv::LinkFiles& link) {
+    link.given = true;
+    for (const std::string& file : files) {
+        std::string bytes;
+        if (!read_whole(file, bytes)) {
+            cannot("read", file);
+            return false;
+        }
+        if (orvtool::same_file(file, path)) continue;
+        (is_library_name(file) ? link.libraries : link.objects).push_back(file);
+    }
+    return true;
+}
+
 // The linker's own readers judge the object; a fault is named with its file
 // offset before a link would stop at it.
-int check(const std::string& path) {
+int check(const std::string& path, const std::vector<std::string>& others, bool linked) {
     std::string bytes;
     if (!read_whole(path, bytes)) return cannot("read", path);
-    orv::ObjectCheck verdict = orv::check_object(path);
+    orv::LinkFiles link;
+    if (linked && !link_files(path, others, link)) return 1;
+    orv::ObjectCheck verdict = orv::check_object(path, link);
     if (!verdict.clean) {
         std::fprintf(stderr, "orvobj: %s\n", console_text(verdict.fault).c_str());
         return 1;
@@ -83,7 +112,10 @@ int run_orvobj(int argc, char** argv) {
         if (argc != (offsets ? 4 : 3)) return usage_error();
         return dump(argv[argc - 1], offsets);
     }
-    if (argc == 3 && std::strcmp(argv[1], "check") == 0) return check(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "check") == 0) return check(argv[2], {}, false);
+    if (argc >= 5 && std::strcmp(argv[1], "check") == 0 && std::strcmp(argv[3], "--link") == 0) {
+        return check(argv[2], std::vector<std::string>(argv + 4, argv + argc), true);
+    }
     if (argc == 5 && std::strcmp(argv[1], "build") == 0 && std::strcmp(argv[3], "-o") == 0) {
         return build(argv[2], argv[4]);
     }

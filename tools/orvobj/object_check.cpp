@@ -8,6 +8,7 @@
 #include "base/explain.h"
 #include "base/link_context.h"
 #include "command/banner.h"
+#include "library/library_search.h"
 #include "pass1/input_faults.h"
 #include "pass1/pass1.h"
 #include "pass2/hex_writer.h"
@@ -35,6 +36,24 @@ void define_references(LinkContext& ctx) {
         definition.kind = SYM_SYMBOL;
         definition.state = SYM_DEFINED;
         ctx.symbols.enter_symbol(definition);
+    }
+}
+
+// The pass-1 part of the module and of the other objects of its link, and
+// the modules the libraries give for the names still undefined. A name
+// defined twice ends the link's search where the link would end it; names
+// are the link's matter, not the module's, and the check goes on.
+void read_link(LinkContext& ctx, const std::string& path, const LinkFiles& link) {
+    ctx.command.rel_file_names.push_back(ctx.str_save(path));
+    for (const std::string& object : link.objects) ctx.command.rel_file_names.push_back(ctx.str_save(object));
+    for (const std::string& library : link.libraries) ctx.command.lib_file_names.push_back(ctx.str_save(library));
+    ctx.command.lib_file_flags.assign(ctx.command.lib_file_names.size(), 0);
+    read_listed_files(ctx);
+    if (ctx.command.lib_file_names.empty() || !ctx.symbols.has_unresolved()) return;
+    try {
+        read_libraries(ctx);
+    } catch (const LinkError& error) {
+        if (!error.is_silent()) throw;
     }
 }
 
@@ -67,7 +86,7 @@ std::string message_of(const LinkError& error) {
 
 }  // namespace
 
-ObjectCheck check_object(const std::string& path) {
+ObjectCheck check_object(const std::string& path, const LinkFiles& link) {
     std::FILE* discard = std::fopen(NULL_DEVICE, "w");
     LinkContext ctx(Console{stdin, discard != nullptr ? discard : stderr, discard != nullptr ? discard : stderr});
     init_linker(ctx);
@@ -77,18 +96,18 @@ ObjectCheck check_object(const std::string& path) {
     // A unit in the extend area is a matter of the link's options.
     ctx.options.bank_mode = 1;
     ctx.options.max_address = 0x1FFFF;
-    // Its section-size operands may name the sections of other modules.
-    ctx.pass2.module_alone = true;
+    // Its section-size operands may name the sections of other modules,
+    // which only the files of its link hold.
+    ctx.pass2.module_alone = !link.given;
 
     ObjectCheck result;
     try {
-        ctx.command.rel_file_names.push_back(ctx.str_save(path));
-        read_listed_files(ctx);
+        read_link(ctx, path, link);
         define_references(ctx);
         place_module_units(ctx);
         open_discarded_outputs(ctx);
         hex_init(ctx);
-        pass2_rel_files(ctx);
+        pass2_rel_file(ctx, 0);
     } catch (LinkError& error) {
         if (!error.is_silent()) end_range_findings(ctx);
         explain_fatal(ctx, error);
@@ -97,7 +116,10 @@ ObjectCheck check_object(const std::string& path) {
         if (fault && !fault->expected.empty()) {
             result.fault = input_fault_text(*fault) + " (the link stops with " + message_of(error) + ")";
         } else {
-            result.fault = path + ": " + message_of(error);
+            // The file being read when the link stopped, which may be
+            // another file of the link.
+            const std::optional<StoppedInput>& stopped = ctx.explain.stopped_input;
+            result.fault = (stopped ? stopped->file : path) + ": " + message_of(error);
         }
     }
     if (discard != nullptr) std::fclose(discard);
