@@ -53,7 +53,7 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Can't write dependency file %s\n",
     "\"--output\" can't be used with \"%s\"\n",
     "Invalid region declaration %s\n",
-    "SECTION %s will not fit in region %s: overflowed by %d bytes\n",
+    "SECTION %s will not fit in region %s: overflowed by %s\n",
     "SECTION %s ADDRESS=%04lX lies outside every %s region\n",
     "Write error on %s\n",
     "Invalid image option %s\n",

@@ -155,8 +155,8 @@ void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayo
     html << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
         "<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n<meta charset=\"UTF-8\"/>\n<title>";
     html << "Memory map of " + xml_text(hex_name) + "</title>\n<style>\n" + STYLE + "</style>\n</head>\n<body>\n";
-    html << "<h1>Memory map of " + xml_text(hex_name) + "</h1>\n<p>Total ROM " + std::to_string(totals.rom) +
-            " bytes, total RAM " + std::to_string(totals.ram) + " bytes; " +
+    html << "<h1>Memory map of " + xml_text(hex_name) + "</h1>\n<p>Total ROM " + byte_count(totals.rom) +
+            ", total RAM " + byte_count(totals.ram) + "; " +
             std::to_string(ctx.sections.unit_count) + " units. ";
     if (ctx.link_failed) {
         html << "<span class=\"bad\">The link failed (status 1).</span>";
