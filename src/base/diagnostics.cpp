@@ -206,6 +206,14 @@ void error_exit(int number, std::string_view argument) {
     throw LinkError(number, std::string(argument));
 }
 
+LinkError cant_create_error(std::string name, const std::string& reason) {
+    LinkError error(ERR_CANT_CREATE, std::move(name));
+    if (!reason.empty()) error.add_detail("the system says: " + reason);
+    return error;
+}
+
+void cant_create_exit(std::string name, const std::string& reason) { throw cant_create_error(std::move(name), reason); }
+
 void internal_error(const char* point) {
     error_exit(ERR_INTERNAL, point);
 }
