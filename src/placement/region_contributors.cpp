@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "placement/unit_values.h"
 
@@ -14,14 +15,14 @@ template <typename Key>
 std::vector<Contribution> add_up(const std::vector<const Unit*>& units, Key key) {
     std::vector<Contribution> entries;
     std::unordered_map<std::string, std::size_t> index;
-    std::unordered_map<std::string, std::size_t> seen_modules;
+    std::unordered_set<std::string> seen_modules;
     for (const Unit* unit : units) {
         const std::string label = key(*unit);
         if (label.empty()) continue;
         auto [at, added] = index.emplace(label, entries.size());
         if (added) entries.push_back(Contribution{label, 0});
         entries[at->second].bytes += unit_size(*unit);
-        if (seen_modules.emplace(module_label(*unit), 0).second) ++entries[at->second].modules;
+        if (seen_modules.insert(module_label(*unit)).second) ++entries[at->second].modules;
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Contribution& a, const Contribution& b) { return a.bytes > b.bytes; });
