@@ -53,7 +53,7 @@ const char* const CATALOGUE[ERROR_COUNT] = {
     "Can't write dependency file %s\n",
     "\"--output\" can't be used with \"%s\"\n",
     "Invalid region declaration %s\n",
-    "SECTION %s will not fit in region %s: overflowed by %d bytes\n",
+    "SECTION %s will not fit in region %s: overflowed by %s\n",
     "SECTION %s ADDRESS=%04lX lies outside every %s region\n",
     "Write error on %s\n",
     "Invalid image option %s\n",
@@ -205,6 +205,14 @@ void error_exit(int number, std::string_view argument) {
     if (number == ERR_OUT_OF_HEAP) release_heap_reserve();
     throw LinkError(number, std::string(argument));
 }
+
+LinkError cant_create_error(std::string name, const std::string& reason) {
+    LinkError error(ERR_CANT_CREATE, std::move(name));
+    if (!reason.empty()) error.add_detail("the system says: " + reason);
+    return error;
+}
+
+void cant_create_exit(std::string name, const std::string& reason) { throw cant_create_error(std::move(name), reason); }
 
 void internal_error(const char* point) {
     error_exit(ERR_INTERNAL, point);

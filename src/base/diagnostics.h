@@ -114,6 +114,11 @@ private:
 // message, rings the bell and returns the error's exit status.
 [[noreturn]] void error_exit(int number, std::string_view argument = {});
 
+// Error 15 for the file `name`. The host's reason, when it gave one, is the
+// --explain line ("the system says: Permission denied").
+LinkError cant_create_error(std::string name, const std::string& reason);
+[[noreturn]] void cant_create_exit(std::string name, const std::string& reason);
+
 // Internal error 6 at a consistency-check point such as "24.1".
 [[noreturn]] void internal_error(const char* point);
 

@@ -8,6 +8,11 @@ namespace orv {
 
 bool explaining(const LinkContext& ctx) { return ctx.options.explain != 0; }
 
+bool findings_name_lines(const LinkContext& ctx) {
+    return ctx.options.explain || ctx.options.sarif_file != nullptr ||
+           ctx.findings.format == DiagnosticsFormat::GNU;
+}
+
 int times_listed(const LinkContext& ctx, const char* file) {
     int count = 0;
     for (const char* name : ctx.command.rel_file_names) {

@@ -70,6 +70,10 @@ struct ExplainState {
 // Whether --explain was given.
 bool explaining(const LinkContext& ctx);
 
+// Whether findings name their source lines in this run: with --explain,
+// --diagnostics-format=gnu or --sarif.
+bool findings_name_lines(const LinkContext& ctx);
+
 // How many times a name stands in the relocatable-files field.
 int times_listed(const LinkContext& ctx, const char* file);
 

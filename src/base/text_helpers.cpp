@@ -64,4 +64,6 @@ std::string hex_text(uint64_t value, int digits) {
     return text;
 }
 
+std::string byte_count(int64_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
+
 }  // namespace orv

@@ -30,6 +30,9 @@ std::optional<uint32_t> parse_hex_value(std::string_view text);
 // `value` in upper-case hexadecimal, at least `digits` digits.
 std::string hex_text(uint64_t value, int digits);
 
+// A count of bytes as a sentence says it: "1 byte", "2 bytes".
+std::string byte_count(int64_t bytes);
+
 // Upper-cases a to z only.
 char to_upper_ascii(char c);
 

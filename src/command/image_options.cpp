@@ -128,10 +128,13 @@ ChecksumRequest read_checksum(std::string_view value) {
 }
 
 // A broken rule: fatal at the command, listed after placement.
-void break_rule(LinkContext& ctx, RuleStage stage, int number, const std::string& argument) {
+// At placement the finding is about the byte the checksum's label names.
+void break_rule(LinkContext& ctx, RuleStage stage, int number, const std::string& argument,
+                const ChecksumRequest& about) {
     if (stage == RuleStage::COMMAND) error_exit(number, argument);
     ctx.link_failed = 1;
     report_listed(ctx.console, number, argument.c_str());
+    if (about.label_place.unit_no >= 0) place_finding(ctx.console, about.label_place);
 }
 
 // Whether this stage decides a rule that involves these checksums: the
@@ -184,13 +187,13 @@ void check_checksum_rules(LinkContext& ctx, RuleStage stage) {
         const ChecksumRequest& checksum = checksums[i];
         const std::string description = checksum_description(ctx, checksum);
         if (stage == RuleStage::COMMAND && checksum.range.end > limit) {
-            break_rule(ctx, stage, ERR_CHECKSUM_LIMIT, description);
+            break_rule(ctx, stage, ERR_CHECKSUM_LIMIT, description, checksum);
         }
         if (!decides(stage, checksum, checksum)) continue;
         if (checksum.bytes().end > limit) {
-            break_rule(ctx, stage, ERR_CHECKSUM_LIMIT, description);
+            break_rule(ctx, stage, ERR_CHECKSUM_LIMIT, description, checksum);
         } else if (checksum.bytes().meets(checksum.range)) {
-            break_rule(ctx, stage, ERR_CHECKSUM_IN_RANGE, description);
+            break_rule(ctx, stage, ERR_CHECKSUM_IN_RANGE, description, checksum);
         }
     }
     for (std::size_t i = 0; i < checksums.size(); ++i) {
@@ -199,7 +202,8 @@ void check_checksum_rules(LinkContext& ctx, RuleStage stage) {
             const ChecksumRequest& b = checksums[j];
             if (decides(stage, a, b) && a.bytes().meets(b.bytes())) {
                 break_rule(ctx, stage, ERR_CHECKSUM_OVERLAP,
-                           checksum_description(ctx, a) + " and " + checksum_description(ctx, b));
+                           checksum_description(ctx, a) + " and " + checksum_description(ctx, b),
+                           a.place_label.empty() ? b : a);
             }
         }
     }

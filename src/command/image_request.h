@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/checksum_models.h"
+#include "base/findings.h"
 
 namespace orv {
 
@@ -25,6 +26,7 @@ struct ChecksumRequest {
     std::string place_label;  // empty when the place is an address
     int64_t place = -1;       // the first byte's address; for a label, known after placement
     bool big_endian = false;  // ":be": high byte first
+    FindingPlace label_place;  // for a label, the byte it names, once placed
 
     bool placed() const { return place >= 0; }
     AddressRange bytes() const { return {place, place + model.value_bytes() - 1}; }

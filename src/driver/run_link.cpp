@@ -3,6 +3,7 @@
 #include <new>
 
 #include "base/diagnostics.h"
+#include "base/explain.h"
 #include "base/link_context.h"
 #include "command/banner.h"
 #include "command/command_input.h"
@@ -89,6 +90,7 @@ int run_reporting(LinkContext& ctx, Run&& run) {
     try {
         write_sarif_log(ctx, status);
     } catch (LinkError& error) {
+        if (!explaining(ctx)) error.drop_details();
         status = report_fatal(ctx.console, error);
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));
@@ -98,7 +100,9 @@ int run_reporting(LinkContext& ctx, Run&& run) {
     try {
         std::string failed_name;
         if (!settle_output_files(ctx, status, failed_name)) {
-            status = report_fatal(ctx.console, LinkError(ERR_CANT_CREATE, failed_name));
+            LinkError error = cant_create_error(failed_name, ctx.output.place_failure);
+            if (!explaining(ctx)) error.drop_details();
+            status = report_fatal(ctx.console, error);
         }
     } catch (const std::bad_alloc&) {
         status = report_fatal(ctx.console, LinkError(ERR_OUT_OF_HEAP, {}));

@@ -46,7 +46,7 @@ void write_why_extract(LinkContext& ctx) {
     if (target == nullptr) return;
     const bool to_console = std::string_view(target) == "-";
     std::FILE* file = to_console ? ctx.console.out : ctx.output.create_report(target);
-    if (file == nullptr) error_exit(ERR_CANT_CREATE, target);
+    if (file == nullptr) cant_create_exit(target, ctx.output.report_error());
 
     // A field is escaped so that it cannot forge a column or a row, and on
     // the console as every console text.

@@ -7,6 +7,7 @@
 #include "base/link_context.h"
 #include "pass1/unit_place.h"
 #include "command/image_options.h"
+#include "pass2/finding_lines.h"
 #include "pass2/hex_writer.h"
 #include "placement/unit_values.h"
 
@@ -43,6 +44,7 @@ void check_contents_under_checksums(LinkContext& ctx, const FlashImage& image) {
             report_listed(ctx.console, ERR_CHECKSUM_ON_CONTENTS, checksum_description(ctx, checksum).c_str(),
                           unit != nullptr ? unit->section_name : "", file.c_str());
             if (unit != nullptr) place_finding(ctx.console, unit_place(*unit, uint32_t(address)));
+            name_last_finding_line(ctx);
             break;
         }
     }

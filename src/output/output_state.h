@@ -36,6 +36,7 @@ struct StagedOutput {
 
 struct OutputState {
     std::vector<StagedOutput> staged;  // in creation order
+    std::string place_failure;         // the host's reason the first rename into place failed
     // Creates the output files of a link run without host files (a test or
     // a fuzzer); empty for the host, where the HEX, map and symbol files are
     // staged and renamed into place.
@@ -50,6 +51,8 @@ struct OutputState {
         if (file == nullptr) staged.pop_back();
         return file;
     }
+    // The host's reason why create_report failed; none without host files.
+    std::string report_error() const { return create_file ? std::string() : staged_file_error(); }
     std::unique_ptr<TextOutput> hex_file;
     std::unique_ptr<TextOutput> map_file;  // with -M or -MS
     std::unique_ptr<TextOutput> sym_file;  // with -S

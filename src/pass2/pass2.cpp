@@ -105,6 +105,7 @@ void pass2(LinkContext& ctx) {
     pass2_libraries(ctx);
     if (!ctx.options.opt_no_request) pass2_requested_libs(ctx);
     end_range_findings(ctx);
+    release_placement_findings(ctx);
 }
 
 void pass2_rel_files(LinkContext& ctx) {

@@ -32,7 +32,7 @@ std::unique_ptr<TextOutput> create_output(LinkContext& ctx, const OutputFileName
     file = TextOutput::create_staged(name.host, staged.written_path, staged.final_path);
     if (file == nullptr) {
         ctx.output.staged.pop_back();
-        error_exit(ERR_CANT_CREATE, name.shown);
+        cant_create_exit(name.shown, staged_file_error());
     }
     return file;
 }
@@ -105,7 +105,10 @@ bool place_output_files(LinkContext& ctx, std::string& failed_name) {
     bool ok = true;
     for (StagedOutput& file : ctx.output.staged) {
         if (!place_staged_file(file.written_path, file.final_path)) {
-            if (ok) failed_name = file.final_path;
+            if (ok) {
+                failed_name = file.final_path;
+                ctx.output.place_failure = staged_file_error();
+            }
             ok = false;
         }
         file.written_path = file.final_path;

@@ -59,8 +59,18 @@ void allocate_sections(LinkContext& ctx) {
     build_unit_table(ctx);
     relocate_labels(ctx);
     settle_linker_symbols(ctx);
+    // Findings of the region checks and of checksums at labels name their
+    // source lines once pass 2 has read the tables: they wait until then
+    // (release_placement_findings), unless there are none.
+    const std::size_t listed = ctx.findings.entries().size();
+    const bool hold = findings_name_lines(ctx);
+    if (hold) {
+        close_finding(ctx.console);
+        hold_findings(ctx.console);
+    }
     check_region_fit(ctx);
     place_checksums(ctx);
+    if (hold && ctx.findings.entries().size() == listed) ctx.findings.stop_holding();
     // The output files appear only now, so that a link that stopped earlier
     // leaves none behind.
     open_output_files(ctx);

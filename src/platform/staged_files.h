@@ -24,6 +24,11 @@ std::FILE* open_staged_file(const std::string& final_path, std::string& written_
 // temporary is then removed. Nothing to do for a file written in place.
 bool place_staged_file(const std::string& written_path, const std::string& place_path);
 
+// The host's reason why the last open_staged_file or place_staged_file that
+// failed did so ("Permission denied"), for the message that names the file;
+// empty when the host gave none.
+std::string staged_file_error();
+
 // Removes a file that a run wrote, if it is a regular file: a device or a
 // pipe written in place stays.
 void remove_written_file(const std::string& path);

@@ -22,6 +22,14 @@ namespace {
 constexpr std::size_t TEMPORARY_SLOTS = 32;
 std::atomic<char*> temporaries[TEMPORARY_SLOTS];
 
+// The errno of the last staged open or rename that failed.
+int last_failure = 0;
+
+std::FILE* failed(int error) {
+    last_failure = error;
+    return nullptr;
+}
+
 void remember_temporary(const std::string& path) {
     char* copy = static_cast<char*>(std::malloc(path.size() + 1));
     if (copy == nullptr) return;
@@ -93,22 +101,28 @@ std::FILE* open_temporary(const std::string& final_path, std::string& temp_path)
 // a pipe's reader; once open, writes wait as usual.
 std::FILE* open_in_place(const std::string& path) {
     int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) return failed(errno);
     int flags = ::fcntl(fd, F_GETFL);
     std::FILE* file = flags != -1 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? ::fdopen(fd, "wb") : nullptr;
-    if (file == nullptr) ::close(fd);
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        return failed(error);
+    }
     return file;
 }
 
 }  // namespace
 
 std::FILE* open_staged_file(const std::string& final_path, std::string& written_path, std::string& place_path) {
+    last_failure = 0;
     place_path = final_path;
     struct stat info;
     if (::stat(final_path.c_str(), &info) == 0) {
         // What fopen would refuse stays refused, although a rename could
         // replace it.
-        if (S_ISDIR(info.st_mode) || ::access(final_path.c_str(), W_OK) != 0) return nullptr;
+        if (S_ISDIR(info.st_mode)) return failed(EISDIR);
+        if (::access(final_path.c_str(), W_OK) != 0) return failed(errno);
         // A device or pipe is written as it is: a rename would replace it.
         if (!S_ISREG(info.st_mode)) {
             written_path = final_path;
@@ -122,16 +136,23 @@ std::FILE* open_staged_file(const std::string& final_path, std::string& written_
     }
     if (std::FILE* file = open_temporary(place_path, written_path)) return file;
     written_path = place_path;
-    return std::fopen(place_path.c_str(), "wb");
+    std::FILE* file = std::fopen(place_path.c_str(), "wb");
+    return file != nullptr ? file : failed(errno);
 }
 
 bool place_staged_file(const std::string& written_path, const std::string& place_path) {
+    last_failure = 0;
     if (written_path == place_path) return true;
     const bool placed = std::rename(written_path.c_str(), place_path.c_str()) == 0;
-    if (!placed) ::unlink(written_path.c_str());
+    if (!placed) {
+        failed(errno);
+        ::unlink(written_path.c_str());
+    }
     forget_temporary(written_path);
     return placed;
 }
+
+std::string staged_file_error() { return last_failure != 0 ? std::strerror(last_failure) : ""; }
 
 void remove_written_file(const std::string& path) {
     struct stat info;

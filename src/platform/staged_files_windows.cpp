@@ -5,6 +5,8 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,6 +21,27 @@ namespace {
 // handler on a thread of its own, so a lock keeps the list whole.
 std::mutex temporaries_lock;
 std::vector<std::string> temporaries;
+
+// The host's text for the last staged open or move that failed.
+std::string last_failure;
+
+std::FILE* failed_with_errno(int error) {
+    last_failure = std::strerror(error);
+    return nullptr;
+}
+
+// The system's own text for an error code of a Windows call, without the
+// line end it comes with.
+std::string system_text(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length != 0 && buffer != nullptr ? std::wstring(buffer, length) : std::wstring();
+    if (buffer != nullptr) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.')) text.pop_back();
+    return to_utf8(text);
+}
 
 void remember_temporary(const std::string& path) {
     std::lock_guard<std::mutex> hold(temporaries_lock);
@@ -79,32 +102,42 @@ bool is_disk_file(const std::wstring& path) {
 }  // namespace
 
 std::FILE* open_staged_file(const std::string& final_path, std::string& written_path, std::string& place_path) {
+    last_failure.clear();
     place_path = final_path;
     const std::wstring wide = to_utf16(final_path);
     DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         // What opening for writing would refuse stays refused, although a
         // move could replace it.
-        if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) return nullptr;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return failed_with_errno(EISDIR);
+        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return failed_with_errno(EACCES);
     }
     // A device is written as it is: a move would not reach it.
     if (attributes == INVALID_FILE_ATTRIBUTES ? false : !is_disk_file(wide)) {
         written_path = final_path;
-        return _wfopen(wide.c_str(), L"wb");
+        std::FILE* device = _wfopen(wide.c_str(), L"wb");
+        return device != nullptr ? device : failed_with_errno(errno);
     }
     if (std::FILE* file = open_temporary(place_path, written_path)) return file;
     written_path = place_path;
-    return _wfopen(wide.c_str(), L"wb");
+    std::FILE* file = _wfopen(wide.c_str(), L"wb");
+    return file != nullptr ? file : failed_with_errno(errno);
 }
 
 bool place_staged_file(const std::string& written_path, const std::string& place_path) {
+    last_failure.clear();
     if (written_path == place_path) return true;
     const bool placed = MoveFileExW(to_utf16(written_path).c_str(), to_utf16(place_path).c_str(),
                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
-    if (!placed) DeleteFileW(to_utf16(written_path).c_str());
+    if (!placed) {
+        last_failure = system_text(GetLastError());
+        DeleteFileW(to_utf16(written_path).c_str());
+    }
     forget_temporary(written_path);
     return placed;
 }
+
+std::string staged_file_error() { return last_failure; }
 
 void remove_written_file(const std::string& path) {
     const std::wstring wide = to_utf16(path);

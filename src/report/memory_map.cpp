@@ -131,7 +131,6 @@ void findings_list(Markup& html, const LinkContext& ctx) {
 void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayout& layout,
                       const std::vector<UsageRow>& rows) {
     const ModuleIndex modules(ctx.sections);
-    const ModuleColours colours(modules);
     const bool bank_mode = ctx.options.bank_mode != 0;
     const std::string hex_name = output_file_names(ctx).front().shown;
     const LinkTotals totals = link_totals(ctx);
@@ -150,13 +149,22 @@ void write_memory_map(ReportFile& file, const LinkContext& ctx, const RegionLayo
             return unit_address(*a) < unit_address(*b);
         });
     }
+    // Modules shown side by side: along each bar, and in the table's rows.
+    std::vector<std::vector<std::size_t>> side_by_side;
+    for (const auto& units : by_bank) {
+        side_by_side.emplace_back();
+        for (const Unit* unit : units) side_by_side.back().push_back(modules.of(*unit));
+    }
+    side_by_side.emplace_back();
+    for (const ModuleRow& row : modules_by_size(ctx, modules)) side_by_side.back().push_back(modules.of(*row.first));
+    const ModuleColours colours(modules, side_by_side);
 
     Markup html(&file);
     html << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
         "<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n<meta charset=\"UTF-8\"/>\n<title>";
     html << "Memory map of " + xml_text(hex_name) + "</title>\n<style>\n" + STYLE + "</style>\n</head>\n<body>\n";
-    html << "<h1>Memory map of " + xml_text(hex_name) + "</h1>\n<p>Total ROM " + std::to_string(totals.rom) +
-            " bytes, total RAM " + std::to_string(totals.ram) + " bytes; " +
+    html << "<h1>Memory map of " + xml_text(hex_name) + "</h1>\n<p>Total ROM " + byte_count(totals.rom) +
+            ", total RAM " + byte_count(totals.ram) + "; " +
             std::to_string(ctx.sections.unit_count) + " units. ";
     if (ctx.link_failed) {
         html << "<span class=\"bad\">The link failed (status 1).</span>";

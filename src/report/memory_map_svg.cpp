@@ -297,7 +297,7 @@ private:
         const int digits = bank_mode_ ? 5 : 4;
         markup_ << "<g class=\"free\"><title>free ";
         markup_.hex(block.start, digits) << "-";
-        markup_.hex(block.end - 1, digits) << ", " << bytes << " bytes</title><rect x=\"" << Coord{block.x}
+        markup_.hex(block.end - 1, digits) << ", " << byte_count(bytes) << "</title><rect x=\"" << Coord{block.x}
                                            << "\" width=\"" << Coord{block.width} << "\" height=\"32\" fill=\"url(#free-"
                                            << bank_ << ")\"/>";
         if (fits(decimal_digits(bytes) + 5, block.width)) {

@@ -1,16 +1,17 @@
 #include "report/module_colours.h"
 
 #include <cmath>
-#include <unordered_map>
+#include <iterator>
 
 #include "report/text_buffer.h"
 
 namespace orv {
 namespace {
 
-// Successive hues a golden angle apart stay distinct for many modules; the
-// reds and pinks outside 35..315 degrees are left to what does not fit.
-double hue_of(int n) { return 35.0 + std::fmod(double(n) * 137.508, 280.0); }
+// The hues of each palette, far enough apart for a reader to tell them
+// apart at the palette's saturation and lightness.
+constexpr double APP_HUES[] = {35, 56.4, 77.9, 99.3, 120.7, 142.1, 163.6, 185};
+constexpr double LIBRARY_HUES[] = {215, 237.5, 260, 282.5, 305};
 
 struct Rgb {
     double r, g, b;
@@ -42,19 +43,50 @@ bool is_dark(const Rgb& rgb) { return 0.2126 * rgb.r + 0.7152 * rgb.g + 0.0722 *
 
 }  // namespace
 
-ModuleColours::ModuleColours(const ModuleIndex& modules) : modules_(modules) {
-    int next_hue = 0;
-    std::unordered_map<const char*, std::pair<double, int>> libraries;  // hue, modules so far
-    for (const Unit* unit : modules.first) {
-        Rgb rgb{};
-        if (unit->member_name == nullptr) {
-            rgb = from_hsl(hue_of(next_hue++), 0.60, 0.66);
-        } else {
-            auto [library, added] = libraries.emplace(unit->file_name, std::make_pair(0.0, 0));
-            if (added) library->second.first = hue_of(next_hue++);
-            const int shade = library->second.second++ % 5;
-            rgb = from_hsl(library->second.first, 0.70, 0.36 + 0.09 * shade);
+ModuleColours::ModuleColours(const ModuleIndex& modules, const std::vector<std::vector<std::size_t>>& sequences)
+    : modules_(modules) {
+    const std::size_t count = modules.first.size();
+    std::vector<std::vector<std::size_t>> neighbours(count);
+    for (const std::vector<std::size_t>& sequence : sequences) {
+        for (std::size_t i = 1; i < sequence.size(); ++i) {
+            const std::size_t a = sequence[i - 1];
+            const std::size_t b = sequence[i];
+            if (a == b || a >= count || b >= count) continue;
+            neighbours[a].push_back(b);
+            neighbours[b].push_back(a);
         }
+    }
+    std::vector<double> hue(count, -1.0);
+    std::vector<int> uses_app(std::size(APP_HUES), 0);
+    std::vector<int> uses_library(std::size(LIBRARY_HUES), 0);
+    std::size_t next_app = 0;
+    std::size_t next_library = 0;
+    for (std::size_t m = 0; m < count; ++m) {
+        const bool library = modules.first[m]->member_name != nullptr;
+        const double* hues = library ? LIBRARY_HUES : APP_HUES;
+        const std::size_t hue_count = library ? std::size(LIBRARY_HUES) : std::size(APP_HUES);
+        std::vector<int>& uses = library ? uses_library : uses_app;
+        std::size_t& next = library ? next_library : next_app;
+        // The hue farthest from the neighbours' hues; among equals the one
+        // used least, then the next in turn, so that colours go round.
+        std::size_t best = 0;
+        double best_distance = -1.0;
+        for (std::size_t k = 0; k < hue_count; ++k) {
+            const std::size_t candidate = (next + k) % hue_count;
+            double distance = 360.0;
+            for (std::size_t n : neighbours[m]) {
+                const bool same_palette = (modules.first[n]->member_name != nullptr) == library;
+                if (hue[n] >= 0 && same_palette) distance = std::fmin(distance, std::fabs(hue[n] - hues[candidate]));
+            }
+            if (distance > best_distance || (distance == best_distance && uses[candidate] < uses[best])) {
+                best = candidate;
+                best_distance = distance;
+            }
+        }
+        hue[m] = hues[best];
+        ++uses[best];
+        next = (best + 3) % hue_count;
+        const Rgb rgb = library ? from_hsl(hue[m], 0.55, 0.52) : from_hsl(hue[m], 0.60, 0.66);
         colours_.push_back(Colour{hex_colour(rgb), is_dark(rgb)});
     }
     if (colours_.empty()) colours_.push_back(Colour{"#BBBBBB", false});

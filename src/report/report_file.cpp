@@ -7,7 +7,7 @@
 namespace orv {
 
 ReportFile::ReportFile(const char* name, OutputState& output) : file_(output.create_report(name)) {
-    if (file_ == nullptr) error_exit(ERR_CANT_CREATE, name);
+    if (file_ == nullptr) cant_create_exit(name, output.report_error());
     // Reports hand over large blocks of their own; a stdio buffer would only
     // copy them once more. (Only for host files: a memory stream of a test
     // or fuzzer must keep its buffer.)

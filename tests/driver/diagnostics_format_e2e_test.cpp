@@ -290,3 +290,74 @@ TEST(DiagnosticsFormat, LinkReportKeepsTheExplanationLines) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// MAIN.ROV: section P of 16 bytes with contents, the label sum at offset 8,
+// in function start from line 10 on.
+void write_fit_program(const TempDir& dir) {
+    ObjectWriter main;
+    main.header("main.asm").units({{"P", 0, 0, 0, 0x10}});
+    main.labels({{0, {{8, "sum"}}}});
+    main.contents(0, {{0, Bytes(0x10, 0)}});
+    main.function(1, "start", 0, 0, 0xF);
+    main.source_lines(1, {{"src/main.asm", {{10, 0}, {12, 4}, {14, 8}}}});
+    dir.write("MAIN.ROV", main.end().bytes());
+}
+
+// The region and checksum findings name the line of their byte: the first
+// byte of the unit that overflows, the byte the checksum's label names, and
+// the byte of contents under the checksum; in the classic form, the GNU form
+// and the SARIF log. Placement's findings wait for pass 2's tables.
+TEST(DiagnosticsFormat, FitAndChecksumFindingsNameTheirLines) {
+    TempDir dir;
+    write_fit_program(dir);
+    const std::string link = "main,,P=C000,--quiet --region=FLASH:ROM:C000-C007 --checksum=crc16-xmodem@C000-C00F:sum";
+    RunResult classic = run_orvlink(dir.path(), {link + " --explain"});
+    EXPECT_EQ(classic.status, 1);
+    EXPECT_EQ(classic.out,
+              "ERROR NO.34: SECTION P will not fit in region FLASH: overflowed by 8 bytes\n"
+              "             region FLASH C000-C007 holds 16 of 8 bytes; largest contributors:\n"
+              "             MAIN.ROV                     16 bytes\n"
+              "             in function start, at src/main.asm:10\n"
+              "ERROR NO.38: Checksum \"crc16-xmodem@C000-C00F:sum\" at C008-C009 lies inside its own range\n"
+              "             in function start, at src/main.asm:14\n"
+              "ERROR NO.39: Checksum \"crc16-xmodem@C000-C00F:sum\" at C008-C009 lies over the contents of "
+              "SECTION P in MAIN.ROV\n"
+              "             in function start, at src/main.asm:14\n");
+
+    RunResult gnu = run_orvlink(dir.path(), {link + " --diagnostics-format=gnu"});
+    EXPECT_EQ(gnu.out,
+              "src/main.asm:10: error: SECTION P will not fit in region FLASH: overflowed by 8 bytes [ORV34]\n"
+              "src/main.asm:10: note: region FLASH C000-C007 holds 16 of 8 bytes; largest contributors:\n"
+              "src/main.asm:10: note: MAIN.ROV                     16 bytes\n"
+              "src/main.asm:14: error: Checksum \"crc16-xmodem@C000-C00F:sum\" at C008-C009 lies inside its own "
+              "range [ORV38]\n"
+              "src/main.asm:14: error: Checksum \"crc16-xmodem@C000-C00F:sum\" at C008-C009 lies over the contents "
+              "of SECTION P in MAIN.ROV [ORV39]\n");
+
+    // Without the options the findings stand where placement lists them, and
+    // name no line.
+    RunResult plain = run_orvlink(dir.path(), {link});
+    EXPECT_EQ(plain.out.find("in function"), std::string::npos);
+    EXPECT_TRUE(plain.out.starts_with("ERROR NO.34:")) << plain.out;
+
+    SKIP_ON_WINDOWS("reads the log with python3");
+    RunResult sarif = run_orvlink(dir.path(), {link + " --sarif=run.sarif"});
+    RunResult contents =
+        run_program("python3", dir.path(), {"-c", SARIF_CONTENTS, "run.sarif", ORV_SOURCE_DIR "/docs/diagnostics.md"});
+    EXPECT_EQ(contents.out,
+              "3 1 False\n"
+              "ORV34 error src/main.asm 10 MAIN.ROV/start/P/C000 SECTION P will not fit in region FLASH: overflowed "
+              "by 8 bytes ['contributor MAIN.ROV: 16 bytes']\n"
+              "ORV38 error src/main.asm 14 MAIN.ROV/start/P/C008 Checksum \"crc16-xmodem@C000-C00F:sum\" at "
+              "C008-C009 lies inside its own range []\n"
+              "ORV39 error src/main.asm 14 MAIN.ROV/start/P/C008 Checksum \"crc16-xmodem@C000-C00F:sum\" at "
+              "C008-C009 lies over the contents of SECTION P in MAIN.ROV []\n"
+              "help differs: []\n")
+        << contents.err;
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -150,6 +153,32 @@ TEST(ExplainEndToEnd, EachMessageKindSaysWhatAndWhere) {
         plain.out = expected;
         plain.what += " (without --explain)";
         expect_run(plain);
+    }
+}
+
+// Error 15 gives the host's reason for an output it cannot create: a
+// directory that does not exist, a name that is a directory; only with
+// --explain.
+TEST(ExplainEndToEnd, ErrorFifteenGivesTheHostsReason) {
+    TempDir dir;
+    dir.write("MAIN.ROV", module_with_fields({}));
+    std::filesystem::create_directory(dir / "REPORT");
+    const std::string reason = INDENT + "the system says: ";
+    const struct {
+        const char* command;
+        std::string tail;
+    } cases[] = {
+        {"main,,P=C000,-. -ONOSUCH/ --explain",
+         "ERROR NO.15: Can't create NOSUCH/MAIN.HEX\n" + reason + std::strerror(ENOENT) + "\n"},
+        {"main,,P=C000,-. --link-report=REPORT --explain",
+         "ERROR NO.15: Can't create REPORT\n" + reason + std::strerror(EISDIR) + "\n"},
+        {"main,,P=C000,-. -ONOSUCH/", "ERROR NO.15: Can't create NOSUCH/MAIN.HEX\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        RunResult run = run_orvlink(dir.path(), {c.command});
+        EXPECT_TRUE(run.out.ends_with(c.tail)) << run.out;
+        EXPECT_EQ(run.status, 3);
     }
 }
 

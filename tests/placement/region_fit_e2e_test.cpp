@@ -120,3 +120,61 @@ TEST(RegionFit, UnitsAfterOneThatEndsAtTheRegionsEndOverflowIt) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// Two ROM regions touch at C002: the section starts in F and goes on into G.
+// It is reported against F, whose overflow takes every unit that follows on;
+// the library's two modules are added up on a line of their own.
+TEST(RegionFit, ASectionRunningIntoTheNextRegionOverflowsTheOneItStartsIn) {
+    TempDir dir;
+    dir.write("A.ROV", region_module({{"P", 0, 0, 0, 1}}));
+    dir.write("D.ROV", region_module({{"P", 0, 0, 0, 1}}, "", {"putc", "getc"}));
+    LibraryWriter library;
+    library.add("PUTC", region_module({{"P", 0, 0, 0, 3}}, "putc"));
+    library.add("GETC", region_module({{"P", 0, 0, 0, 2}}, "getc"));
+    dir.write("RTL.LIB", library.bytes());
+    RunResult run = run_orvlink(dir.path(), {"A D,RTL,P=C000,-. --region=F:ROM:C000-C001 --region=G:ROM:C002-CFFF "
+                                             "--print-memory-usage"});
+    EXPECT_NE(run.out.find("ERROR NO.34: SECTION P will not fit in region F: overflowed by 5 bytes\n"
+                           "             region F C000-C001 holds 7 of 2 bytes; largest contributors:\n"
+                           "             RTL.LIB ( PUTC )              3 bytes\n"
+                           "             RTL.LIB ( GETC )              2 bytes\n"
+                           "             A.ROV                         1 byte\n"
+                           "             D.ROV                         1 byte\n"
+                           "             RTL.LIB, 2 modules            5 bytes\n"
+                           "processing"),
+              std::string::npos)
+        << run.out;
+    EXPECT_TRUE(run.out.ends_with(TABLE_HEADER +
+                                  "               F:          7 B          2 B     350.00%\n"
+                                  "               G:          0 B       4094 B       0.00%\n"))
+        << run.out;
+    EXPECT_EQ(run.status, 1);
+}
+
+// CONST at 8000 lies in the gap between the regions, and P follows it there:
+// one finding for each section, naming all of its modules, not one per unit.
+TEST(RegionFit, ASectionOutsideItsRegionsIsReportedOnceWithItsModules) {
+    TempDir dir;
+    dir.write("A.ROV", region_module({{"P", 0, 0, 0, 1}, {"CONST", 0, 0, 0, 4}}));
+    dir.write("B.ROV", region_module({{"P", 0, 0, 0, 1}, {"CONST", 0, 0, 0, 1}}));
+    dir.write("C.ROV", region_module({{"P", 0, 0, 0, 2}}));
+    RunResult run = run_orvlink(dir.path(), {"A B C,,CONST=8000,-. --region=F:ROM:C000-C0FF --region=R:RAM:0-FF"});
+    EXPECT_EQ(run.out,
+              "processing \"A.ROV\"\nprocessing \"B.ROV\"\nprocessing \"C.ROV\"\n"
+              "ERROR NO.35: SECTION CONST ADDRESS=8000 lies outside every ROM region\n"
+              "             A.ROV                         4 bytes\n"
+              "             B.ROV                         1 byte\n"
+              "ERROR NO.35: SECTION P ADDRESS=8005 lies outside every ROM region\n"
+              "             C.ROV                         2 bytes\n"
+              "             A.ROV                         1 byte\n"
+              "             B.ROV                         1 byte\n"
+              "TOTAL ROM SIZE 9 (9H) BYTES\n"
+              "TOTAL RAM SIZE 0 (0H) BYTES\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+}  // namespace
+}  // namespace orv::test

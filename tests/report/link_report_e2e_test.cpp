@@ -72,7 +72,7 @@ TEST(LinkReport, AgreesWithTheMapAndRecordsTheFindings) {
               "[\"VECTORS\",16,2,14,65520,14,true]\n");
     EXPECT_EQ(jq(dir, ".totals, .exit_status"), "{\"rom\":9,\"ram\":2}\n1\n");
     EXPECT_EQ(jq(dir, ".findings[] | [.number, .text]"),
-              "[34,\"SECTION P will not fit in region FLASH: overflowed by 1 bytes\\n"
+              "[34,\"SECTION P will not fit in region FLASH: overflowed by 1 byte\\n"
               "             region FLASH C000-C005 holds 7 of 6 bytes; largest contributors:\\n"
               "             MAIN.ROV                      4 bytes\\n"
               "             UTIL.LIB ( PUTC )             3 bytes\"]\n");

@@ -121,3 +121,73 @@ TEST(MemoryMap, WithoutRegionsEveryUnitFits) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// Reads every colour the page shows side by side, along each bar and down
+// the modules table, and prints each pair of neighbours whose hues a reader
+// could take for one, each application module whose hue lies among the
+// libraries' hues, and each hue near the red of what does not fit.
+const char* const READ_HUES =
+    "import sys, colorsys, xml.etree.ElementTree as ET\n"
+    "root = ET.parse(sys.argv[1]).getroot()\n"
+    "svg, xhtml = '{http://www.w3.org/2000/svg}', '{http://www.w3.org/1999/xhtml}'\n"
+    "def hue(rgb):\n"
+    "    r, g, b = (int(rgb[i:i + 2], 16) / 255 for i in (1, 3, 5))\n"
+    "    return colorsys.rgb_to_hls(r, g, b)[0] * 360\n"
+    "def near(a, b):\n"
+    "    d = abs(a - b) % 360\n"
+    "    return min(d, 360 - d) < 20\n"
+    "shown = {}\n"
+    "def check(rows, where):\n"
+    "    for (m, h), (n, k) in zip(rows, rows[1:]):\n"
+    "        if m != n and near(h, k): print(where, 'alike:', m, n, round(h), round(k))\n"
+    "    for m, h in rows: shown.setdefault(m, h)\n"
+    "for bar in root.iter(svg + 'svg'):\n"
+    "    rows = [(g.find(svg + 'title').text.split(', section')[0], hue(g.find(svg + 'rect').get('fill')))\n"
+    "            for g in bar.iter(svg + 'g') if 'unit' in g.get('class', '').split()]\n"
+    "    check(rows, 'bar')\n"
+    "table = [t for t in root.iter(xhtml + 'table') if t.get('class') == 'modules'][0]\n"
+    "rows = []\n"
+    "for tr in table.iter(xhtml + 'tr'):\n"
+    "    cells = list(tr)\n"
+    "    if cells[0].tag != xhtml + 'td': continue\n"
+    "    name = (cells[2].text + ' ( ' + cells[1].text + ' )') if cells[2].text else cells[1].text\n"
+    "    rows.append((name, hue(cells[0].find(xhtml + 'span').get('style').split(': ')[1])))\n"
+    "check(rows, 'table')\n"
+    "library = [h for m, h in shown.items() if ' ( ' in m]\n"
+    "for m, h in shown.items():\n"
+    "    if ' ( ' not in m and any(near(h, k) for k in library): print('application in library hues:', m)\n"
+    "    if near(h, 0): print('red:', m)\n"
+    "print(len(shown), 'modules')\n";
+
+// Thirty application modules with parts of two sections, and a library
+// whose twelve modules lie side by side: no two neighbours look alike.
+TEST(MemoryMap, NeighbouringModulesHaveHuesApart) {
+    SKIP_ON_WINDOWS("reads the picture with python3");
+    TempDir dir;
+    std::string files;
+    std::vector<std::string> needed;
+    orvfixture::LibraryWriter library;
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "L" + std::to_string(i);
+        library.add(name, region_module({{"P", 0, 0, 0, uint32_t(8 + i)}}, "l" + std::to_string(i)));
+        needed.push_back("l" + std::to_string(i));
+    }
+    dir.write("RTL.LIB", library.bytes());
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "M" + std::to_string(i);
+        dir.write(name + ".ROV", region_module({{"P", 0, 0, 0, uint32_t(4 + (i * 7) % 23)}, {"DATA", 1, 0, 0, 2}}, "",
+                                               i == 0 ? needed : std::vector<std::string>{}));
+        files += " " + name;
+    }
+    RunResult link = run_orvlink(dir.path(), {files + ",RTL,P=C000 DATA=0200,-.", "--memory-map=MAP.XHTML"});
+    ASSERT_EQ(link.status, 0) << link.out;
+    RunResult hues = run_program("python3", dir.path(), {"-c", READ_HUES, "MAP.XHTML"});
+    ASSERT_EQ(hues.status, 0) << hues.err;
+    EXPECT_EQ(hues.out, "42 modules\n");
+}
+
+}  // namespace
+}  // namespace orv::test

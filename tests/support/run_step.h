@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "base/diagnostics.h"
+#include "base/explain.h"
 #include "base/link_context.h"
 #include "command/output_names.h"
 
@@ -14,7 +15,9 @@ inline int run_step(LinkContext& ctx, const std::function<void()>& step) {
     int status = 0;
     try {
         step();
-    } catch (const LinkError& error) {
+    } catch (LinkError& error) {
+        // As the driver does: the lines of --explain only with the option.
+        if (!explaining(ctx)) error.drop_details();
         status = report_fatal(ctx.console, error);
     }
     std::string failed_name;
