@@ -275,11 +275,38 @@ TempDir::TempDir() {
     throw std::runtime_error("no scratch directory could be made");
 }
 
-// Through the \\?\ form of the path, so that names longer than MAX_PATH,
-// which some tests make, go too.
+namespace {
+
+// Removes a directory and what it holds by the \\?\ form of its path, so
+// that names longer than MAX_PATH, which some tests make, go too.
+void remove_tree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring entry = path + L"\\" + name;
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(entry.c_str());
+            } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+                RemoveDirectoryW(entry.c_str());
+            } else {
+                remove_tree(entry);
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
 TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(L"\\\\?\\" + path_.wstring(), ignored);
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path_, error);
+    if (!error) remove_tree(L"\\\\?\\" + absolute.lexically_normal().make_preferred().wstring());
 }
 
 // Under Wine, the Unix path that Wine maps the Windows one to.
