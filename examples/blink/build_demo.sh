@@ -8,7 +8,9 @@
 # last two bytes, and the link report, STARTUP.json. Prints the linker's console output
 # (with the memory usage of the regions the blink board has), the map file,
 # the sizes by function and one decoded address, and exits with the
-# linker's status (or the first failing tool's).
+# linker's status (or the first failing tool's). A Windows build in TOOLS_DIR
+# (orvobj.exe and the others) runs through the program that ORV_TOOL_LAUNCHER
+# names, such as wine.
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
@@ -18,6 +20,18 @@ fi
 tools=$(cd "$1" && pwd)
 out=${2:-$tools/demo}
 example=$(cd "$(dirname "$0")" && pwd)
+# Each program as a command: the launcher, if any, and NAME or NAME.exe.
+launcher=(${ORV_TOOL_LAUNCHER:-})
+tool() {
+    local program="$tools/$1"
+    [ ! -e "$program" ] && [ -e "$program.exe" ] && program="$program.exe"
+    echo "$program"
+}
+orvobj=(${launcher[@]+"${launcher[@]}"} "$(tool orvobj)")
+orvlib=(${launcher[@]+"${launcher[@]}"} "$(tool orvlib)")
+orvlink=(${launcher[@]+"${launcher[@]}"} "$(tool orvlink)")
+orvsize=(${launcher[@]+"${launcher[@]}"} "$(tool orvsize)")
+orvaddr=(${launcher[@]+"${launcher[@]}"} "$(tool orvaddr)")
 
 # The run-time library's modules in library order. putc stands before print,
 # which needs it, so the linker takes putc only in its second search cycle.
@@ -31,20 +45,20 @@ rm -f "$out"/STARTUP.* "$out/MAIN.ROV" "$out/RTL.LIB" "$out"/rtl/*.ROV
 echo "== orvobj: the example's text form to relocatable objects"
 for module in startup main; do
     upper=$(echo "$module" | tr '[:lower:]' '[:upper:]')
-    "$tools/orvobj" build "$example/$module.txt" -o "$out/$upper.ROV"
+    "${orvobj[@]}" build "$example/$module.txt" -o "$out/$upper.ROV"
     echo "   $module.txt -> $upper.ROV"
 done
 rtl_objects=()
 for module in "${rtl_modules[@]}"; do
     upper=$(echo "$module" | tr '[:lower:]' '[:upper:]')
-    "$tools/orvobj" build "$example/rtl/$module.txt" -o "$out/rtl/$upper.ROV"
+    "${orvobj[@]}" build "$example/rtl/$module.txt" -o "$out/rtl/$upper.ROV"
     rtl_objects+=("rtl/$upper.ROV")
 done
 echo "   rtl/*.txt -> rtl/*.ROV (${rtl_modules[*]})"
 
 echo "== orvlib: the run-time library"
-(cd "$out" && "$tools/orvlib" create RTL.LIB "${rtl_objects[@]}")
-(cd "$out" && "$tools/orvlib" list RTL.LIB)
+(cd "$out" && "${orvlib[@]}" create RTL.LIB "${rtl_objects[@]}")
+(cd "$out" && "${orvlib[@]}" list RTL.LIB)
 
 # The board's memory: zero-page RAM below the I/O registers at 00E0, RAM
 # from 0200 (the stack lies below it), flash from C000, and the special page
@@ -67,7 +81,7 @@ if command -v stdbuf >/dev/null 2>&1; then
     line_buffered=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" stdbuf -oL)
 fi
 status=0
-(cd "$out" && ${line_buffered[@]+"${line_buffered[@]}"} "$tools/orvlink" "${link_command[@]}" 2>&1) || status=$?
+(cd "$out" && ${line_buffered[@]+"${line_buffered[@]}"} "${orvlink[@]}" "${link_command[@]}" 2>&1) || status=$?
 
 if [ -f "$out/STARTUP.MAP" ]; then
     echo "== STARTUP.MAP"
@@ -78,11 +92,11 @@ fi
 # program decoded as a crash log would give it.
 if [ -f "$out/STARTUP.json" ]; then
     echo "== orvsize STARTUP.json --by=function --budget=FLASH:90%"
-    (cd "$out" && "$tools/orvsize" STARTUP.json --by=function --budget=FLASH:90%) || status=$?
+    (cd "$out" && "${orvsize[@]}" STARTUP.json --by=function --budget=FLASH:90%) || status=$?
 fi
 if [ -f "$out/STARTUP.SYM" ]; then
     echo "== orvaddr -e STARTUP.SYM C020"
-    (cd "$out" && "$tools/orvaddr" -e STARTUP.SYM C020) || status=$?
+    (cd "$out" && "${orvaddr[@]}" -e STARTUP.SYM C020) || status=$?
 fi
 echo "== output files in $out: STARTUP.HEX STARTUP.MAP STARTUP.SYM STARTUP.xhtml STARTUP.json STARTUP.BIN (status $status)"
 exit "$status"

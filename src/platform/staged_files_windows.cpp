@@ -124,15 +124,35 @@ std::FILE* open_staged_file(const std::string& final_path, std::string& written_
     return file != nullptr ? file : failed_with_errno(errno);
 }
 
+namespace {
+
+// Moves the file over `to`. Windows refuses to replace a file while any
+// process holds it open, as another link writing the same output does for a
+// moment when it looks at the file before writing it; so a refused move is
+// tried again for up to two seconds before it counts as failed. Gives the
+// error of the last try, ERROR_SUCCESS once moved.
+DWORD move_into_place(const std::wstring& from, const std::wstring& to) {
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0) {
+            return ERROR_SUCCESS;
+        }
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 200) return error;
+        Sleep(10);
+    }
+}
+
+}  // namespace
+
 bool place_staged_file(const std::string& written_path, const std::string& place_path) {
     last_failure.clear();
     if (written_path == place_path) return true;
-    const bool placed = MoveFileExW(to_utf16(written_path).c_str(), to_utf16(place_path).c_str(),
-                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
-    if (!placed) {
-        last_failure = system_text(GetLastError());
+    const DWORD error = move_into_place(to_utf16(written_path), to_utf16(place_path));
+    if (error != ERROR_SUCCESS) {
+        last_failure = system_text(error);
         DeleteFileW(to_utf16(written_path).c_str());
     }
+    const bool placed = error == ERROR_SUCCESS;
     forget_temporary(written_path);
     return placed;
 }

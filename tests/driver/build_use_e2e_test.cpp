@@ -8,6 +8,7 @@
 
 #include "command/command_harness.h"
 #include "fixture/object_writer.h"
+#include "support/host_skips.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
@@ -30,7 +31,7 @@ void write_main(const TempDir& dir, uint8_t first_byte = 0xAA, const std::string
 std::set<std::string> listing(const TempDir& dir) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
-        names.insert(entry.path().lexically_relative(dir.path()).string());
+        names.insert(entry.path().lexically_relative(dir.path()).generic_string());
     }
     return names;
 }
@@ -191,6 +192,7 @@ TEST(BuildUse, DeleteOnErrorRemovesTheFilesOfAFailedRun) {
 // An output name that is a symbolic link keeps it: the file it points at is
 // replaced.
 TEST(BuildUse, AnOutputThroughASymbolicLinkReplacesItsTarget) {
+    SKIP_ON_WINDOWS("needs a symbolic link, which Windows makes only with a privilege");
     TempDir dir;
     write_main(dir);
     dir.write("real/MAIN.HEX", "earlier");
@@ -219,12 +221,14 @@ TEST(BuildUse, ConcurrentLinksNeverMixTheirFiles) {
     }
     for (int round = 0; round < 6; ++round) {
         auto link = [&](const char* name) {
-            return run_orvlink(dir.path(), {std::string(name) + ",,,-.", "--output=SAME.HEX"}).status;
+            return run_orvlink(dir.path(), {std::string(name) + ",,,-.", "--output=SAME.HEX"});
         };
         auto first = std::async(std::launch::async, link, "ONE");
         auto second = std::async(std::launch::async, link, "TWO");
-        ASSERT_EQ(first.get(), 0);
-        ASSERT_EQ(second.get(), 0);
+        const RunResult one = first.get();
+        const RunResult two = second.get();
+        ASSERT_EQ(one.status, 0) << one.out << one.err;
+        ASSERT_EQ(two.status, 0) << two.out << two.err;
         std::string hex = dir.read("SAME.HEX");
         EXPECT_TRUE(hex == whole[0] || hex == whole[1]) << "round " << round;
     }
@@ -238,7 +242,7 @@ TEST(BuildUse, ToolsPrintTheLinkersVersion) {
         SCOPED_TRACE(tool);
         RunResult run = run_program(tool, dir.path(), {"--version"});
         EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, std::filesystem::path(tool).filename().string() + " V.4.00.00\n");
+        EXPECT_EQ(run.out, std::filesystem::path(tool).stem().string() + " V.4.00.00\n");
         EXPECT_EQ(run.err, "");
     }
     RunResult help = run_orvlink(dir.path(), {"--help"});

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "library/library_support.h"
-#include "support/host_skips.h"
 #include "support/run_linker.h"
 
 // --diagnostics-format=gnu and --sarif: every kind of finding in the forms
@@ -225,7 +224,6 @@ print("help differs:", [n for n, text in help.items() if rules.get("ORV%02d" % n
 )";
 
 TEST(DiagnosticsFormat, SarifLogOfEveryKindOfFinding) {
-    SKIP_ON_WINDOWS("reads the log with python3");
     TempDir dir;
     write_every_kind(dir);
     RunResult run = run_orvlink(dir.path(), {EVERY_KIND + ",--quiet --sarif=run.sarif"});

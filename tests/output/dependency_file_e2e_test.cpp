@@ -23,6 +23,15 @@ void write_program(const TempDir& dir) {
     dir.write("prog.lnk", "main,RT#$,,-M -.");
 }
 
+// The host path that the linker's name of an input in `dir` opens: on POSIX
+// the file's own letter case and slashes; Windows takes the name as it is.
+std::string opened_as(const std::string& posix, const std::string& windows) {
+    return HOST_IS_WINDOWS ? windows : posix;
+}
+const std::string MAIN_ROV = opened_as("main.rov", "MAIN.ROV");
+const std::string UTIL_ROV = opened_as("util.rov", "util.ROV");
+const std::string RT_LIB = opened_as("lib\\ dir/RT\\#$$.LIB", "lib\\ dir\\RT\\#$$.LIB");
+
 // Targets are the files the run writes; prerequisites every input it opened,
 // under the host path it was opened by (the library through LIBOV), each
 // with an empty rule of its own.
@@ -41,17 +50,17 @@ TEST(DependencyFile, NamesEveryOutputAndEveryInputOpened) {
     EXPECT_EQ(dir.read("out.d"),
               "MAIN.HEX MAIN.MAP: \\\n"
               "  prog.lnk \\\n"
-              "  main.rov \\\n"
-              "  util.rov \\\n"
-              "  lib\\ dir/RT\\#$$.LIB\n"
+              "  " + MAIN_ROV + " \\\n"
+              "  " + UTIL_ROV + " \\\n"
+              "  " + RT_LIB + "\n"
               "\n"
               "prog.lnk:\n"
-              "\n"
-              "main.rov:\n"
-              "\n"
-              "util.rov:\n"
-              "\n"
-              "lib\\ dir/RT\\#$$.LIB:\n");
+              "\n" +
+                  MAIN_ROV + ":\n"
+              "\n" +
+                  UTIL_ROV + ":\n"
+              "\n" +
+                  RT_LIB + ":\n");
 }
 
 // The file exists once the library search is over, also when placement then
@@ -62,8 +71,7 @@ TEST(DependencyFile, WrittenBeforePlacementAndRefusedWhenUnwritable) {
     const std::map<std::string, std::string> libov{{"LIBOV", "lib dir"}};
     RunResult run = run_orvlink(dir.path(), {"main,RT#$,NOWHERE,-.", "--dependency-file=out.d"}, "", libov);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(dir.read("out.d"), "MAIN.HEX: \\\n  main.rov \\\n  lib\\ dir/RT\\#$$.LIB\n\n"
-                                 "main.rov:\n\nlib\\ dir/RT\\#$$.LIB:\n");
+    EXPECT_EQ(dir.read("out.d"), "MAIN.HEX: \\\n  " + MAIN_ROV + " \\\n  " + RT_LIB + "\n\n" + MAIN_ROV + ":\n\n" + RT_LIB + ":\n");
 
     for (const char* target : {"missing/out.d", "lib dir"}) {
         SCOPED_TRACE(target);

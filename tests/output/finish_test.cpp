@@ -3,6 +3,7 @@
 #include <string>
 
 #include "placement/link_bench.h"
+#include "support/host_skips.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
@@ -69,6 +70,7 @@ TEST(Finish, ListedFindingsCompleteEveryFileAndEndWithStatus1) {
 // HEX, map, symbol file get neither their final texts nor their end
 // character.
 TEST(Finish, FailedCloseIsError18) {
+    SKIP_ON_WINDOWS("needs /dev/full, a device on which every write fails");
     TempDir dir;
     LinkBench bench;
     bench.ctx.options.opt_map = 1;

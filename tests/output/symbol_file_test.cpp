@@ -35,9 +35,11 @@ public:
         });
     }
 
-    // The local part written so far.
+    // The local part written so far, the files closed and placed.
     std::string local_part() {
         ctx.output.sym_file.reset();
+        ctx.output.hex_file.reset();
+        run([] {});
         return dir.read("PROG.SYM");
     }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "pass1_harness.h"
+#include "support/host_skips.h"
 
 namespace orv::test {
 namespace {
@@ -44,6 +45,7 @@ TEST(Pass1Driver, ResolvedLinkNeverOpensItsLibraries) {
 // (which becomes A.ROV.ROV); B's and C's requests are not collected: only
 // listed files may request.
 TEST(Pass1Driver, RequestedFilesAreReadOnceAfterTheListedFiles) {
+    SKIP_ON_WINDOWS("C.ROV and c.ROV are one file on Windows, whose file names ignore letter case");
     Pass1Harness h;
     h.dir.write("A.ROV", defining("a", {"c"}, {"B", "C", "C", "c", "A.ROV"}, {"LIBA"}));
     h.dir.write("B.ROV", defining("b", {}, {"C", "A"}, {"LIBA"}));

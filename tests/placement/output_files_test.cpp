@@ -5,6 +5,7 @@
 
 #include "fixture/object_writer.h"
 #include "placement/link_bench.h"
+#include "support/host_skips.h"
 #include "support/run_linker.h"
 
 namespace orv::test {
@@ -71,6 +72,13 @@ TEST(OutputFiles, CreatedInTheDirectoryOfTheFirstFile) {
     EXPECT_EQ(dir.read("obj/PROG.HEX"), HEX_END);
     EXPECT_TRUE(dir.exists("obj/PROG.MAP"));
     EXPECT_TRUE(dir.exists("obj/PROG.SYM"));
+}
+
+// On a POSIX host a drive letter is part of the file name: the outputs go
+// beside the input d:prog.rov as D:x.HEX.
+TEST(OutputFiles, ADriveLetterStaysInTheNameOnPosix) {
+    SKIP_ON_WINDOWS("d: names a drive on Windows");
+    TempDir dir;
     write_module(dir, "d:prog.rov", {{"P", 0, 0, 0, 2}});
     EXPECT_EQ(run_orvlink(dir.path(), {"d:prog,,,-Fx", "-."}).status, 0);
     EXPECT_EQ(dir.read("D:x.HEX"), HEX_END);

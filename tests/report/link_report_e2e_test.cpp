@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "support/host_skips.h"
 #include "report/report_program.h"
 
 namespace orv::test {
@@ -41,7 +40,6 @@ std::string map_listing(const std::string& map) {
 // units, names, library modules, totals and findings agree with the map and
 // the console.
 TEST(LinkReport, AgreesWithTheMapAndRecordsTheFindings) {
-    SKIP_ON_WINDOWS("reads the report with python3 and jq");
     TempDir dir;
     write_report_program(dir);
     RunResult link = run_orvlink(dir.path(), {"MAIN,UTIL,P=C000 DATA=0200,-. -MS " + std::string(REPORT_REGIONS),
@@ -81,7 +79,6 @@ TEST(LinkReport, AgreesWithTheMapAndRecordsTheFindings) {
 // Listed findings of other phases are recorded whole, library module
 // included; a run without findings reports none and status 0.
 TEST(LinkReport, RecordsEveryListedFindingAndTheStatus) {
-    SKIP_ON_WINDOWS("reads the report with jq");
     TempDir dir;
     write_report_program(dir);
     orvfixture::LibraryWriter library;

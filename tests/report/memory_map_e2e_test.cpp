@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "support/host_skips.h"
 #include "report/report_program.h"
 
 namespace orv::test {
@@ -31,7 +30,6 @@ const char* const READ_PICTURE =
 // its tooltip; what does not fit its region is outlined in red; the page is
 // well-formed XML and refers to nothing outside itself.
 TEST(MemoryMap, EveryUnitIsDrawnWithItsTooltipAndThePageStandsAlone) {
-    SKIP_ON_WINDOWS("reads the picture with python3");
     TempDir dir;
     write_report_program(dir);
     RunResult link = run_orvlink(dir.path(), {"MAIN,UTIL,P=C000 DATA=0200,-. -BANK " + std::string(REPORT_REGIONS),

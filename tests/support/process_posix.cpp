@@ -71,7 +71,14 @@ TempDir::TempDir() {
     path_ = pattern;
 }
 
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
 std::string build_host_path(const std::filesystem::path& path) { return path.string(); }
+
+std::string program_launcher() { return ""; }
 
 void set_environment(const std::string& name, const std::string& value) {
     ::setenv(name.c_str(), value.c_str(), 1);

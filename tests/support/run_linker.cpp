@@ -20,11 +20,6 @@ std::string read_file(const std::filesystem::path& file) {
     return text.str();
 }
 
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 void TempDir::write(const std::string& name, const std::string& bytes) const {
     // Every relocatable object a test writes is shown to the object observer.
     if (name.size() >= 4 && std::equal(name.end() - 4, name.end(), ".rov", [](char a, char b) {

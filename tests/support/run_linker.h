@@ -62,6 +62,10 @@ bool limit_address_space(std::size_t bytes);
 // the Windows one to.
 std::string build_host_path(const std::filesystem::path& path);
 
+// What a build host program (a shell script) starts this build's programs
+// through: "wine" under Wine, nothing elsewhere.
+std::string program_launcher();
+
 // Reads a whole file as bytes.
 std::string read_file(const std::filesystem::path& file);
 

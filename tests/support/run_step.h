@@ -9,8 +9,11 @@
 namespace orv::test {
 
 // Runs one phase or step in-process as the driver would: 0 when it returns,
-// else the status its fatal error is reported with. The output files created
-// so far then stand under their final names, as at the end of a run.
+// else the status its fatal error is reported with. A failed step ends the
+// run: the output streams are closed, and the files created so far stand
+// under their final names, as at the end of a run. So do they after a step
+// that leaves no stream open (the finish closes them). While a stream is
+// open its file keeps its temporary name: Windows cannot rename an open file.
 inline int run_step(LinkContext& ctx, const std::function<void()>& step) {
     int status = 0;
     try {
@@ -20,8 +23,17 @@ inline int run_step(LinkContext& ctx, const std::function<void()>& step) {
         if (!explaining(ctx)) error.drop_details();
         status = report_fatal(ctx.console, error);
     }
-    std::string failed_name;
-    place_output_files(ctx, failed_name);
+    OutputState& output = ctx.output;
+    if (status != 0) {
+        for (std::unique_ptr<TextOutput>* stream :
+             {&output.hex_file, &output.map_file, &output.sym_file, &output.binary_file, &output.srec_file}) {
+            stream->reset();
+        }
+    }
+    if (!output.hex_file && !output.map_file && !output.sym_file && !output.binary_file && !output.srec_file) {
+        std::string failed_name;
+        place_output_files(ctx, failed_name);
+    }
     return status;
 }
 

@@ -110,14 +110,11 @@ const char* const EXPECTED_SYM_GLOBALS =
 
 class Demo : public ::testing::Test {
 protected:
-    void SetUp() override { SKIP_ON_WINDOWS("runs the demo's bash script"); }
-
-protected:
     static void SetUpTestSuite() {
         work = new TempDir;
         result = new RunResult(run_program("bash", work->path(),
                                            {ORV_EXAMPLE_DIR "/build_demo.sh", ORV_TOOLS_DIR, (*work / "demo").string()},
-                                           "", {{"SOURCE_DATE_EPOCH", "0"}}));
+                                           "", {{"SOURCE_DATE_EPOCH", "0"}, {"ORV_TOOL_LAUNCHER", program_launcher()}}));
     }
     static void TearDownTestSuite() {
         delete result;
@@ -133,6 +130,7 @@ TempDir* Demo::work = nullptr;
 RunResult* Demo::result = nullptr;
 
 TEST_F(Demo, LinksWithoutAnyErrorAndPrintsTheConsoleOutputAndTheMap) {
+    SKIP_ON_WINDOWS("the linker's two streams keep their order in one pipe through stdbuf, which reaches no Windows program");
     EXPECT_EQ(result->status, 0) << result->out << result->err;
     EXPECT_EQ(result->err, "");
     const std::string& out = result->out;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
 #include "fixture/library_writer.h"
@@ -227,6 +228,34 @@ TEST(OrvlibCommand, DamagedLibrariesAreRejectedWithTheirOffset) {
     RunResult absent = orvlib(dir, {"list", "NONE.LIB"});
     EXPECT_EQ(absent.status, 1);
     EXPECT_EQ(absent.err, "orvlib: cannot read NONE.LIB\n");
+}
+
+// Names are UTF-8 on both hosts: on Windows the tools take their command line
+// in UTF-16 and open each file by its wide name, so that letters beyond the
+// code page reach the file system whole.
+TEST(OrvlibCommand, NamesWithLettersBeyondASCIIOpenForBothTools) {
+    TempDir dir;
+    const std::string folder = "m\xC3\xB3" "dulos";                // módulos
+    const std::string object = folder + "/\xC3\x87" "a\xC3\xA7" "a.rov";  // Çaça.rov
+    std::filesystem::create_directory(dir.path() / std::filesystem::path(std::u8string(folder.begin(), folder.end())));
+    dir.write("putc.rov", bytes_of(putc_module()));
+    RunResult dumped = run_program(ORVOBJ_PATH, dir.path(), {"dump", "putc.rov"});
+    ASSERT_EQ(dumped.status, 0) << dumped.err;
+    dir.write("putc.txt", dumped.out);
+
+    RunResult built = run_program(ORVOBJ_PATH, dir.path(), {"build", "putc.txt", "-o", object});
+    EXPECT_EQ(built.status, 0) << built.err;
+    RunResult again = run_program(ORVOBJ_PATH, dir.path(), {"dump", object});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, dumped.out);
+
+    const std::string library = "Biblioteca \xE2\x82\xAC.LIB";  // Biblioteca €.LIB
+    RunResult created = orvlib(dir, {"create", library, object});
+    EXPECT_EQ(created.status, 0) << created.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / std::filesystem::path(std::u8string(library.begin(), library.end()))));
+    RunResult listed = orvlib(dir, {"list", library});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out.rfind("library " + library + ": 1 module\nmodule \xC3\x87" "A\xC3\xA7" "A: image", 0), 0u) << listed.out;
 }
 
 }  // namespace

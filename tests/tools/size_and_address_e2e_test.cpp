@@ -60,7 +60,7 @@ protected:
         work = new TempDir;
         demo = new RunResult(run_program("bash", work->path(),
                                          {ORV_EXAMPLE_DIR "/build_demo.sh", ORV_TOOLS_DIR, (*work / "demo").string()},
-                                         "", {{"SOURCE_DATE_EPOCH", "0"}}));
+                                         "", {{"SOURCE_DATE_EPOCH", "0"}, {"ORV_TOOL_LAUNCHER", program_launcher()}}));
     }
     static void TearDownTestSuite() {
         delete demo;

@@ -3,11 +3,13 @@
 #include <vector>
 
 #include "common/tool_console.h"
+#include "platform/program_arguments.h"
 #include "orvlib/librarian.h"
 
 int main(int argc, char** argv) {
     return orvtool::run_tool("orvlib", [&] {
-        std::vector<std::string> args(argv + 1, argv + argc);
+        // In UTF-8 on either host, as the linker takes them.
+        std::vector<std::string> args = orv::program_arguments(argc, argv);
         return orvlib::run_orvlib(args, stdout, stderr);
     });
 }

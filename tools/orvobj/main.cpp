@@ -7,6 +7,7 @@
 #include "common/tool_files.h"
 #include "orvobj/object_check.h"
 #include "orvobj/object_text.h"
+#include "platform/program_arguments.h"
 
 namespace {
 
@@ -123,5 +124,11 @@ int run_orvobj(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
-    return orvtool::run_tool("orvobj", [&] { return run_orvobj(argc, argv); });
+    return orvtool::run_tool("orvobj", [&] {
+        // In UTF-8 on either host, as the linker takes them.
+        std::vector<std::string> args = orv::program_arguments(argc, argv);
+        std::vector<char*> words{argc > 0 ? argv[0] : nullptr};
+        for (std::string& arg : args) words.push_back(arg.data());
+        return run_orvobj(static_cast<int>(words.size()), words.data());
+    });
 }
