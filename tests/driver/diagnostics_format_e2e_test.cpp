@@ -341,7 +341,6 @@ TEST(DiagnosticsFormat, FitAndChecksumFindingsNameTheirLines) {
     EXPECT_EQ(plain.out.find("in function"), std::string::npos);
     EXPECT_TRUE(plain.out.starts_with("ERROR NO.34:")) << plain.out;
 
-    SKIP_ON_WINDOWS("reads the log with python3");
     RunResult sarif = run_orvlink(dir.path(), {link + " --sarif=run.sarif"});
     RunResult contents =
         run_program("python3", dir.path(), {"-c", SARIF_CONTENTS, "run.sarif", ORV_SOURCE_DIR "/docs/diagnostics.md"});
