@@ -163,7 +163,6 @@ const char* const READ_HUES =
 // Thirty application modules with parts of two sections, and a library
 // whose twelve modules lie side by side: no two neighbours look alike.
 TEST(MemoryMap, NeighbouringModulesHaveHuesApart) {
-    SKIP_ON_WINDOWS("reads the picture with python3");
     TempDir dir;
     std::string files;
     std::vector<std::string> needed;
