@@ -59,7 +59,7 @@ void report_overlap(LinkContext& ctx, const OverlapSide& named, const OverlapSid
     const int64_t last = std::min(named.end, other.end) - 1;
     print_detail(ctx.console, side_text(named) + " overlaps " + side_text(other) + " at " +
                                   hex_text(uint64_t(first), 4) + " to " + hex_text(uint64_t(last), 4) + ", " +
-                                  std::to_string(last - first + 1) + (last == first ? " byte" : " bytes"));
+                                  byte_count(last - first + 1));
 }
 
 }  // namespace orv

@@ -1,9 +1,8 @@
 #include "placement/region_fit.h"
 
-
 #include "base/diagnostics.h"
-#include "base/text_helpers.h"
 #include "base/link_context.h"
+#include "base/text_helpers.h"
 #include "pass1/unit_place.h"
 #include "placement/region_contributors.h"
 #include "placement/region_layout.h"

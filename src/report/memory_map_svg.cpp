@@ -239,12 +239,7 @@ private:
             markup_ << "-";
             markup_.hex(start + size - 1, digits);
         }
-        markup_ << ", " << size;
-        if (size == 1) {
-            markup_ << " byte";
-        } else {
-            markup_ << " bytes";
-        }
+        markup_ << ", " << byte_count(size);
         if (bad) markup_ << "; does not fit its region";
         unit_functions(unit);
         markup_ << "</title>";
@@ -256,8 +251,7 @@ private:
         if (no >= functions_.size()) return;
         for (const DebugFunction* function : functions_[no]) {
             markup_ << "\n";
-            markup_.escaped(function->name) << " " << function_size(*function);
-            markup_ << std::string_view(function_size(*function) == 1 ? " byte" : " bytes");
+            markup_.escaped(function->name) << " " << byte_count(function_size(*function));
         }
     }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_helpers.h"
 #include "common/tool_console.h"
 #include "common/tool_files.h"
 #include "orvobj/object_check.h"
@@ -60,7 +61,7 @@ int build(const std::string& path, const std::string& output) {
 bool is_library_name(const std::string& path) {
     if (path.size() < 4) return false;
     std::string extension = path.substr(path.size() - 4);
-    for (char& c : extension) c = char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    for (char& c : extension) c = orv::to_upper_ascii(c);
     return extension == ".LIB";
 }
 
