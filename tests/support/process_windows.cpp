@@ -77,6 +77,30 @@ std::wstring environment_block(const std::map<std::string, std::string>& env) {
     return block + L'\0';
 }
 
+// Wine's CreateProcessW now and then fails on a busy machine (error 1359,
+// an internal error, while it forks its loader) and then starts the same
+// program a moment later. A failure that names a real cause (no such file,
+// no such folder, not a program) is final; any other is tried again a few
+// times, so that a test fails for the linker's sake only.
+bool start_may_succeed_later(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_DIRECTORY:
+        case ERROR_BAD_EXE_FORMAT:
+        case ERROR_ACCESS_DENIED:
+            return false;
+        default:
+            return true;
+    }
+}
+
+constexpr int start_attempts = 8;
+
+void wait_before_starting_again(int attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt));
+}
+
 HANDLE inheritable_file(const std::string& path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     return CreateFileW(to_utf16(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
@@ -180,7 +204,14 @@ RunResult run_build_host_program(const std::string& program, const std::filesyst
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     RunResult result;
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    bool started = false;
+    for (int attempt = 0; attempt < start_attempts && !started; ++attempt) {
+        if (attempt > 0) wait_before_starting_again(attempt);
+        started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &process) != 0;
+        if (!started && !start_may_succeed_later(GetLastError())) break;
+    }
+    if (started) {
         if (process.hThread != nullptr) CloseHandle(process.hThread);
         if (process.hProcess != nullptr) CloseHandle(process.hProcess);
         const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(10);
@@ -222,7 +253,11 @@ RunResult run_program(const std::string& program, const std::filesystem::path& d
     RunResult result;
     bool started = false;
     DWORD start_error = 0;
-    {
+    for (int attempt = 0; attempt < start_attempts && !started; ++attempt) {
+        if (attempt > 0) {
+            if (!start_may_succeed_later(start_error)) break;
+            wait_before_starting_again(attempt);
+        }
         // A child inherits every inheritable handle of this process: while
         // one thread starts its program, no other may hold its streams open,
         // or that child would keep them (and the files could not be removed).
@@ -238,7 +273,7 @@ RunResult run_program(const std::string& program, const std::filesystem::path& d
         startup.hStdOutput = out;
         startup.hStdError = err;
         started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                                 environment.data(), dir.wstring().c_str(), &startup, &process);
+                                 environment.data(), dir.wstring().c_str(), &startup, &process) != 0;
         if (!started) start_error = GetLastError();
         for (HANDLE handle : {in, out, err}) CloseHandle(handle);
     }

@@ -15,7 +15,22 @@ if [ $# -ne 1 ]; then
 fi
 build=$(cd "$1" && pwd)
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-wine=${WINE:-wine}
+# Debian's wine64 package puts its launcher in /usr/lib/wine/; the wine
+# package, which it recommends, adds the usual wine command in the PATH.
+wine=${WINE:-}
+if [ -z "$wine" ]; then
+    for candidate in wine wine64 /usr/lib/wine/wine64; do
+        if command -v "$candidate" >/dev/null 2>&1; then
+            wine=$candidate
+            break
+        fi
+    done
+fi
+if [ -z "$wine" ]; then
+    echo "$0: no wine command: install Debian's wine64 package" >&2
+    exit 2
+fi
+export WINE="$wine"
 
 export WINEPREFIX="$build/wine-prefix"
 export WINEDEBUG=-all
