@@ -1,8 +1,12 @@
 """Checks a SARIF 2.1.0 log written by orvlink: the properties the format
 requires, with their types, and that every result refers to a rule of the
-tool. With the jsonschema package it also validates the log against the
-schema of those properties (sarif_required.schema.json)."""
+tool. With the jsonschema package it also validates the log against a
+schema: the whole SARIF 2.1.0 schema when ORV_SARIF_SCHEMA names its file
+(.ci/run fetches it from the npm registry), else the schema of the required
+properties beside this script (sarif_required.schema.json). The last line
+names the schema that was checked."""
 import json
+import os
 import pathlib
 import sys
 
@@ -43,9 +47,13 @@ try:
     import jsonschema
 except ImportError:
     jsonschema = None
+schema_name = None
 if jsonschema is not None:
-    schema = json.load(open(pathlib.Path(__file__).with_name("sarif_required.schema.json")))
-    for error in jsonschema.Draft7Validator(schema).iter_errors(log):
-        problems.append("schema: " + error.message)
-print("\n".join(problems) if problems else "valid" + (" (schema checked)" if jsonschema else ""))
+    schema_path = os.environ.get("ORV_SARIF_SCHEMA") or pathlib.Path(__file__).with_name("sarif_required.schema.json")
+    schema = json.load(open(schema_path, encoding="utf-8"))
+    validator = jsonschema.validators.validator_for(schema)
+    for error in validator(schema).iter_errors(log):
+        problems.append("schema: " + error.message + " at " + "/".join(str(p) for p in error.absolute_path))
+    schema_name = pathlib.Path(schema_path).name
+print("\n".join(problems) if problems else "valid" + (" (schema " + schema_name + ")" if schema_name else ""))
 sys.exit(1 if problems else 0)
