@@ -18,6 +18,13 @@ struct Console {
 // The host's null device, which swallows what is written to it.
 extern const char* const NULL_DEVICE;
 
+// What a write to a standard output stream that was closed at start does.
+// The linker's console only accompanies its output files, so its text is
+// swallowed; a tool whose product is its standard output (a listing, a dump)
+// must not report success when that product went nowhere, so there each
+// write fails, as it would have on the closed descriptor.
+enum class ClosedOutput { swallowed, fails };
+
 // Opens the null device onto each of the standard streams that is closed when
 // the process starts. Otherwise the first file the run opens would take a
 // console stream's descriptor, and console text would be written into it.
@@ -25,6 +32,6 @@ extern const char* const NULL_DEVICE;
 // console text is the same bytes on both hosts (a text-mode stream would turn
 // every line feed into CR LF). False when one is closed and the null device
 // cannot be opened.
-bool fill_closed_standard_descriptors();
+bool fill_closed_standard_descriptors(ClosedOutput closed_output = ClosedOutput::swallowed);
 
 }  // namespace orv

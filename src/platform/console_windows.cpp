@@ -10,12 +10,14 @@ const char* const NULL_DEVICE = "NUL";
 // A stream whose handle was closed when the process started (or that never
 // had one, as in a program started without a console) has no usable
 // descriptor: it is reopened onto NUL, which takes every write.
-bool fill_closed_standard_descriptors() {
+bool fill_closed_standard_descriptors(ClosedOutput closed_output) {
     struct Standard {
         std::FILE* stream;
         const char* mode;
     };
-    const Standard standard[] = {{stdin, "rb"}, {stdout, "wb"}, {stderr, "wb"}};
+    // Opened for reading only, NUL refuses every write.
+    const char* const output_mode = closed_output == ClosedOutput::fails ? "rb" : "wb";
+    const Standard standard[] = {{stdin, "rb"}, {stdout, output_mode}, {stderr, output_mode}};
     for (const Standard& s : standard) {
         int fd = _fileno(s.stream);
         if (fd < 0 || _get_osfhandle(fd) < 0) {

@@ -13,7 +13,7 @@ bool flushed(std::FILE* stream) { return std::fflush(stream) == 0 && std::ferror
 }  // namespace
 
 int run_tool(const char* program, const std::function<int()>& command) {
-    if (!orv::fill_closed_standard_descriptors()) return FAILED;
+    if (!orv::fill_closed_standard_descriptors(orv::ClosedOutput::fails)) return FAILED;
     orv::remove_staged_temporaries_on_signals();
     int status;
     try {
