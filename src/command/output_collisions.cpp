@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/diagnostics.h"
+#include "base/explain.h"
 #include "base/link_context.h"
 #include "command/output_names.h"
 #include "platform/host_files.h"
@@ -14,23 +15,40 @@ namespace {
 
 struct NamedFile {
     std::string shown;
+    const char* what;
     FileIdentity identity;
 };
 
-void add_file(std::vector<NamedFile>& files, std::string shown, const std::string& host) {
-    NamedFile file{std::move(shown), {}};
+void add_file(std::vector<NamedFile>& files, std::string shown, const std::string& host, const char* what) {
+    NamedFile file{std::move(shown), what, {}};
     if (host_file_identity(host, file.identity)) files.push_back(std::move(file));
 }
 
 std::vector<NamedFile> outputs_of(const LinkContext& ctx) {
     std::vector<NamedFile> outputs;
-    for (const OutputFileName& name : output_file_names(ctx)) add_file(outputs, name.shown, name.host);
+    for (const OutputFileName& name : output_file_names(ctx)) add_file(outputs, name.shown, name.host, name.what);
     // Reports are written under their names exactly as given.
     const Options& options = ctx.options;
-    for (const char* report : {options.link_report, options.memory_map, options.why_extract, options.dependency_file}) {
-        if (report != nullptr && std::string_view(report) != "-") add_file(outputs, report, report);
+    const struct {
+        const char* name;
+        const char* what;
+    } reports[] = {{options.link_report, "the link report (--link-report)"},
+                   {options.memory_map, "the memory map (--memory-map)"},
+                   {options.why_extract, "the extraction table (--why-extract)"},
+                   {options.dependency_file, "the dependency file (--dependency-file)"}};
+    for (const auto& report : reports) {
+        if (report.name != nullptr && std::string_view(report.name) != "-") {
+            add_file(outputs, report.name, report.name, report.what);
+        }
     }
     return outputs;
+}
+
+[[noreturn]] void fail_collision(const LinkContext& ctx, const NamedFile& output, const std::string& other,
+                                 const char* other_what) {
+    LinkError error(ERR_OUTPUT_COLLISION, output.shown, other);
+    if (explaining(ctx)) error.add_detail(output.shown + " is " + output.what + ", " + other + " " + other_what);
+    throw error;
 }
 
 bool names_an_output(const Options& options) {
@@ -47,7 +65,7 @@ void check_output_collisions(const LinkContext& ctx) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {
             if (outputs[i].identity == outputs[j].identity) {
-                throw LinkError(ERR_OUTPUT_COLLISION, outputs[i].shown, outputs[j].shown);
+                fail_collision(ctx, outputs[i], outputs[j].shown, outputs[j].what);
             }
         }
     }
@@ -56,7 +74,7 @@ void check_output_collisions(const LinkContext& ctx) {
         FileIdentity identity;
         if (!host_file_identity(host_path(input), identity)) continue;
         for (const NamedFile& output : outputs) {
-            if (output.identity == identity) throw LinkError(ERR_OUTPUT_COLLISION, output.shown, input);
+            if (output.identity == identity) fail_collision(ctx, output, input, "an input of the link");
         }
     }
 }

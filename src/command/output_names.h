@@ -10,10 +10,12 @@ struct LinkContext;
 // from the first relocatable file.
 void set_output_names(LinkContext& ctx);
 
-// One output file: its name as messages show it, and the host path it gets.
+// One output file: its name as messages show it, the host path it gets, and
+// what it is ("the HEX file"), for the lines --explain adds.
 struct OutputFileName {
     std::string shown;
     std::string host;
+    const char* what;
 };
 
 // The output files of this run: the HEX file, then the map file (-M) and the

@@ -60,26 +60,29 @@ std::string file_beside(const std::string& file, const char* extension) {
     return stem + suffix;
 }
 
+constexpr const char* HEX_FILE = "the HEX file";
+constexpr const char* MAP_FILE = "the map file";
+constexpr const char* SYMBOL_FILE = "the symbol file";
+
 std::vector<OutputFileName> output_file_names(const LinkContext& ctx) {
     const Options& options = ctx.options;
     std::vector<OutputFileName> names;
     if (options.output_file != nullptr) {
         const std::string hex = options.output_file;
-        names.push_back({hex, hex});
-        if (options.opt_map) names.push_back({file_beside(hex, "MAP"), file_beside(hex, "MAP")});
-        if (options.opt_sym) names.push_back({file_beside(hex, "SYM"), file_beside(hex, "SYM")});
+        names.push_back({hex, hex, HEX_FILE});
+        if (options.opt_map) names.push_back({file_beside(hex, "MAP"), file_beside(hex, "MAP"), MAP_FILE});
+        if (options.opt_sym) names.push_back({file_beside(hex, "SYM"), file_beside(hex, "SYM"), SYMBOL_FILE});
     } else {
         std::string base = options.out_dir != nullptr ? options.out_dir : "";
         base += options.out_name != nullptr ? options.out_name : "";
-        std::vector<std::string> shown{base + ".HEX"};
-        if (options.opt_map) shown.push_back(base + ".MAP");
-        if (options.opt_sym) shown.push_back(base + ".SYM");
-        for (const std::string& name : shown) names.push_back({name, host_path(name)});
+        names.push_back({base + ".HEX", host_path(base + ".HEX"), HEX_FILE});
+        if (options.opt_map) names.push_back({base + ".MAP", host_path(base + ".MAP"), MAP_FILE});
+        if (options.opt_sym) names.push_back({base + ".SYM", host_path(base + ".SYM"), SYMBOL_FILE});
     }
     // The image files go where their options name them, as typed.
     const ImageRequest& image = ctx.image;
-    if (!image.binary_file.empty()) names.push_back({image.binary_file, image.binary_file});
-    if (!image.srec_file.empty()) names.push_back({image.srec_file, image.srec_file});
+    if (!image.binary_file.empty()) names.push_back({image.binary_file, image.binary_file, "the binary image (--binary)"});
+    if (!image.srec_file.empty()) names.push_back({image.srec_file, image.srec_file, "the S-record file (--srec)"});
     return names;
 }
 

@@ -24,20 +24,30 @@ const std::string PASS1 = "processing \"MAIN.ROV\"\nprocessing \"Libraries\"\n";
 // output or temporary exists. The names are compared as files, not as
 // spellings.
 TEST(OutputCollisions, AnOutputThatIsAnInputOrAnotherOutputIsRefused) {
+    // Each message, and the line --explain adds to say what the two files are.
     const struct {
         std::vector<std::string> options;
         std::string message;
+        std::string explained;
     } cases[] = {
-        {{"--link-report=main.rov"}, "Output file main.rov is the same file as MAIN.ROV"},
-        {{"--memory-map=./main.rov"}, "Output file ./main.rov is the same file as MAIN.ROV"},
-        {{"--why-extract=rtl.lib"}, "Output file rtl.lib is the same file as RTL.LIB"},
-        {{"--dependency-file=prog.lnk"}, "Output file prog.lnk is the same file as prog.lnk"},
-        {{"--output=main.rov"}, "Output file main.rov is the same file as MAIN.ROV"},
-        {{"--output=prog.hex", "--link-report=prog.map"}, "Output file prog.map is the same file as prog.map"},
-        {{"--link-report=MAIN.HEX"}, "Output file MAIN.HEX is the same file as MAIN.HEX"},
+        {{"--link-report=main.rov"}, "Output file main.rov is the same file as MAIN.ROV",
+         "main.rov is the link report (--link-report), MAIN.ROV an input of the link"},
+        {{"--memory-map=./main.rov"}, "Output file ./main.rov is the same file as MAIN.ROV",
+         "./main.rov is the memory map (--memory-map), MAIN.ROV an input of the link"},
+        {{"--why-extract=rtl.lib"}, "Output file rtl.lib is the same file as RTL.LIB",
+         "rtl.lib is the extraction table (--why-extract), RTL.LIB an input of the link"},
+        {{"--dependency-file=prog.lnk"}, "Output file prog.lnk is the same file as prog.lnk",
+         "prog.lnk is the dependency file (--dependency-file), prog.lnk an input of the link"},
+        {{"--output=main.rov"}, "Output file main.rov is the same file as MAIN.ROV",
+         "main.rov is the HEX file, MAIN.ROV an input of the link"},
+        {{"--output=prog.hex", "--link-report=prog.map"}, "Output file prog.map is the same file as prog.map",
+         "prog.map is the link report (--link-report), prog.map the map file"},
+        {{"--link-report=MAIN.HEX"}, "Output file MAIN.HEX is the same file as MAIN.HEX",
+         "MAIN.HEX is the link report (--link-report), MAIN.HEX the HEX file"},
         {{"--link-report=r", "--memory-map=r", "--why-extract=r", "--dependency-file=r"},
-         "Output file r is the same file as r"},
-        {{"--link-report=sub/../r.json", "--memory-map=r.json"}, "Output file r.json is the same file as sub/../r.json"},
+         "Output file r is the same file as r", "r is the memory map (--memory-map), r the link report (--link-report)"},
+        {{"--link-report=sub/../r.json", "--memory-map=r.json"}, "Output file r.json is the same file as sub/../r.json",
+         "r.json is the memory map (--memory-map), sub/../r.json the link report (--link-report)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options[0]);
@@ -52,6 +62,10 @@ TEST(OutputCollisions, AnOutputThatIsAnInputOrAnotherOutputIsRefused) {
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, PASS1 + "ERROR NO.44: " + c.message + "\n");
         EXPECT_EQ(run.err, "\a");
+        args.push_back("--explain");
+        RunResult explained = run_orvlink(dir.path(), args);
+        EXPECT_EQ(explained.status, 2);
+        EXPECT_EQ(explained.out, PASS1 + "ERROR NO.44: " + c.message + "\n             " + c.explained + "\n");
         EXPECT_EQ(dir.read("main.rov"), main_before);
         EXPECT_EQ(dir.read("rtl.lib"), lib_before);
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
