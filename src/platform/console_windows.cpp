@@ -9,13 +9,13 @@ const char* const NULL_DEVICE = "NUL";
 
 // A stream whose handle was closed when the process started (or that never
 // had one, as in a program started without a console) has no usable
-// descriptor: it is reopened onto NUL, which takes every write.
+// descriptor: it is reopened onto NUL, which takes every write, or, where
+// writes to it must fail, for reading only.
 bool fill_closed_standard_descriptors(ClosedOutput closed_output) {
     struct Standard {
         std::FILE* stream;
         const char* mode;
     };
-    // Opened for reading only, NUL refuses every write.
     const char* const output_mode = closed_output == ClosedOutput::fails ? "rb" : "wb";
     const Standard standard[] = {{stdin, "rb"}, {stdout, output_mode}, {stderr, output_mode}};
     for (const Standard& s : standard) {
