@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cwctype>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <stdexcept>
@@ -95,10 +96,16 @@ bool start_may_succeed_later(DWORD error) {
     }
 }
 
-constexpr int start_attempts = 8;
-
-void wait_before_starting_again(int attempt) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt));
+// Calls `start` (true when the program started, else it sets `error` to what
+// CreateProcessW gave) until the program starts or fails for a real cause.
+bool start_program(const std::function<bool(DWORD& error)>& start, DWORD& error) {
+    constexpr int attempts = 8;
+    bool started = start(error);
+    for (int attempt = 1; !started && start_may_succeed_later(error) && attempt < attempts; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt));
+        started = start(error);
+    }
+    return started;
 }
 
 HANDLE inheritable_file(const std::string& path, DWORD access, DWORD disposition) {
@@ -204,13 +211,17 @@ RunResult run_build_host_program(const std::string& program, const std::filesyst
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     RunResult result;
-    bool started = false;
-    for (int attempt = 0; attempt < start_attempts && !started; ++attempt) {
-        if (attempt > 0) wait_before_starting_again(attempt);
-        started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process) != 0;
-        if (!started && !start_may_succeed_later(GetLastError())) break;
-    }
+    DWORD start_error = 0;
+    const bool started = start_program(
+        [&](DWORD& error) {
+            if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process)) {
+                return true;
+            }
+            error = GetLastError();
+            return false;
+        },
+        start_error);
     if (started) {
         if (process.hThread != nullptr) CloseHandle(process.hThread);
         if (process.hProcess != nullptr) CloseHandle(process.hProcess);
@@ -251,13 +262,8 @@ RunResult run_program(const std::string& program, const std::filesystem::path& d
     std::wstring environment = environment_block(env);
     PROCESS_INFORMATION process{};
     RunResult result;
-    bool started = false;
     DWORD start_error = 0;
-    for (int attempt = 0; attempt < start_attempts && !started; ++attempt) {
-        if (attempt > 0) {
-            if (!start_may_succeed_later(start_error)) break;
-            wait_before_starting_again(attempt);
-        }
+    const bool started = start_program([&](DWORD& error) {
         // A child inherits every inheritable handle of this process: while
         // one thread starts its program, no other may hold its streams open,
         // or that child would keep them (and the files could not be removed).
@@ -272,11 +278,12 @@ RunResult run_program(const std::string& program, const std::filesystem::path& d
         startup.hStdInput = in;
         startup.hStdOutput = out;
         startup.hStdError = err;
-        started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                                 environment.data(), dir.wstring().c_str(), &startup, &process) != 0;
-        if (!started) start_error = GetLastError();
+        const bool ok = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                                       environment.data(), dir.wstring().c_str(), &startup, &process) != 0;
+        if (!ok) error = GetLastError();
         for (HANDLE handle : {in, out, err}) CloseHandle(handle);
-    }
+        return ok;
+    }, start_error);
     if (started) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
